@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine, in the Wine prefix of the build tree the
+# program belongs to (BUILD/wineprefix), unless WINEPREFIX is already set.
+# Output goes through files: Wine's background services keep whatever handles
+# the first process had, and a pipe they hold would never close.
+set -uo pipefail
+exe=$1; shift
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${WINEPREFIX:-}" ]; then
+  dir=$(cd "$(dirname "$exe")" && pwd)
+  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+  [ "$dir" = / ] && dir=$(cd "$(dirname "$exe")" && pwd)
+  export WINEPREFIX=$dir/wineprefix
+fi
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$here/wine-prefix.sh" "$WINEPREFIX"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+wine "$exe" "$@" >"$tmp/out" 2>"$tmp/err" </dev/null
+rc=$?
+cat "$tmp/out"
+cat "$tmp/err" >&2
+exit $rc

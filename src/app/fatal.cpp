@@ -1,0 +1,35 @@
+#include "app/fatal.h"
+
+#include <string>
+
+#include "app/state.h"
+#include "platform/ui.h"
+
+namespace {
+FatalHook fatalHook = nullptr;
+}
+
+void setFatalHook(FatalHook hook) { fatalHook = hook; }
+
+void raiseFatal(std::u16string_view message) {
+  if (fatalHook) fatalHook(FatalKind::Error, message);
+  platform::showArrowCursor();
+  platform::messageBox(state.mainWindow, message, u"Error", platform::BoxIcon::Error);
+  platform::exitProcess(1);
+}
+
+void stringsLoaderFailure(std::u16string_view message) {
+  if (fatalHook) fatalHook(FatalKind::StringsLoader, message);
+  platform::messageBox(nullptr, message, u"Dictionary", platform::BoxIcon::Warning);
+  platform::exitProcess(1);
+}
+
+void stringsLoaderFailureNarrow(const char* message) {
+  if (fatalHook) {
+    std::u16string wide;
+    for (const char* p = message; *p; ++p) wide += static_cast<char16_t>(static_cast<unsigned char>(*p));
+    fatalHook(FatalKind::StringsLoader, wide);
+  }
+  platform::messageBoxNarrow(nullptr, message, "Dictionary", platform::BoxIcon::Warning);
+  platform::exitProcess(1);
+}

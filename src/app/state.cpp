@@ -1,0 +1,5 @@
+#include "app/state.h"
+
+InstallState state;
+
+void resetInstallState() { state = InstallState{}; }

@@ -1,0 +1,148 @@
+// File: a C stream opened in binary mode, with the C runtime's text-mode
+// translation (CR LF <-> LF) done here so that it reads the same everywhere.
+#include "platform/file.h"
+
+#include <utility>
+
+#include "platform/faults.h"
+
+#if defined(_WIN32)
+#define SEEK64 _fseeki64
+#define TELL64 _ftelli64
+#else
+#define SEEK64 fseeko
+#define TELL64 ftello
+#endif
+
+namespace platform {
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept
+    : stream_(std::exchange(other.stream_, nullptr)),
+      text_(other.text_),
+      failed_(other.failed_),
+      pushedBack_(other.pushedBack_) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    stream_ = std::exchange(other.stream_, nullptr);
+    text_ = other.text_;
+    failed_ = other.failed_;
+    pushedBack_ = other.pushedBack_;
+  }
+  return *this;
+}
+
+File File::open(std::u16string_view path, OpenMode mode) {
+  File f;
+  bool write = mode == OpenMode::WriteBinary || mode == OpenMode::WriteText;
+  f.text_ = mode == OpenMode::ReadText || mode == OpenMode::WriteText;
+  f.stream_ = detail::openStream(path, write ? "wb" : "rb");
+  return f;
+}
+
+std::size_t File::read(void* buffer, std::size_t size) {
+  if (!stream_ || size == 0) return 0;
+  std::size_t n = std::fread(buffer, 1, size, stream_);
+  if (n < size && std::ferror(stream_)) failed_ = true;
+  return n;
+}
+
+std::size_t File::write(const void* buffer, std::size_t size) {
+  if (!stream_) return 0;
+  if (faults::shouldFail(faults::Op::Write)) {
+    failed_ = true;
+    return 0;
+  }
+  const char* bytes = static_cast<const char*>(buffer);
+  if (!text_) {
+    std::size_t n = std::fwrite(bytes, 1, size, stream_);
+    if (n < size) failed_ = true;
+    return n;
+  }
+  std::size_t done = 0;
+  for (; done < size; ++done) {
+    if (bytes[done] == '\n' && std::fputc('\r', stream_) == EOF) break;
+    if (std::fputc(static_cast<unsigned char>(bytes[done]), stream_) == EOF) break;
+  }
+  if (done < size) failed_ = true;
+  return done;
+}
+
+bool File::readLine(char* buffer, int capacity) {
+  if (!stream_ || capacity <= 0) return false;
+  int n = 0;
+  while (n < capacity - 1) {
+    int c;
+    if (pushedBack_ >= 0) {
+      c = pushedBack_;
+      pushedBack_ = -1;
+    } else {
+      c = std::fgetc(stream_);
+    }
+    if (c == EOF) {
+      if (std::ferror(stream_)) failed_ = true;
+      break;
+    }
+    if (text_ && c == '\r') {
+      int d = std::fgetc(stream_);
+      if (d == '\n') {
+        c = '\n';
+      } else if (d != EOF) {
+        pushedBack_ = d;
+      }
+    }
+    buffer[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buffer[n] = 0;
+  if (n == 0) return false;
+  return true;
+}
+
+bool File::atEnd() const { return stream_ && pushedBack_ < 0 && std::feof(stream_); }
+
+int64_t File::size() {
+  if (!stream_) return -1;
+  int64_t here = tell();
+  if (here < 0 || SEEK64(stream_, 0, SEEK_END) != 0) return -1;
+  int64_t end = TELL64(stream_);
+  if (SEEK64(stream_, here, SEEK_SET) != 0) return -1;
+  return end;
+}
+
+bool File::seek(int64_t offset) {
+  if (!stream_) return false;
+  pushedBack_ = -1;
+  return SEEK64(stream_, offset, SEEK_SET) == 0;
+}
+
+int64_t File::tell() {
+  if (!stream_) return -1;
+  return TELL64(stream_);
+}
+
+bool File::flush() {
+  if (!stream_) return false;
+  if (faults::shouldFail(faults::Op::Flush)) {
+    failed_ = true;
+    return false;
+  }
+  if (std::fflush(stream_) != 0 || !detail::commitStream(stream_)) {
+    failed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool File::close() {
+  if (!stream_) return true;
+  bool ok = std::fclose(stream_) == 0;
+  stream_ = nullptr;
+  pushedBack_ = -1;
+  return ok && !failed_;
+}
+
+}  // namespace platform

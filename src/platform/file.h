@@ -1,0 +1,129 @@
+// Files, directories and the current directory.
+//
+// Paths are UTF-16. `File` is a buffered file owned by one object and closed
+// when it goes away. Text mode follows the C runtime's rules on Windows: a
+// CR LF pair reads as one newline, and a newline is written as CR LF.
+//
+// Writes, flushes, renames and directory creation can be made to fail on
+// purpose from tests (see platform::faults in faults.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+namespace platform {
+
+enum class OpenMode {
+  ReadBinary,   // "rb"
+  WriteBinary,  // "wb": created or truncated
+  ReadText,     // "rt"
+  WriteText,    // "wt": created or truncated
+};
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens `path`; check isOpen() for the result.
+  static File open(std::u16string_view path, OpenMode mode);
+
+  bool isOpen() const { return stream_ != nullptr; }
+  explicit operator bool() const { return isOpen(); }
+
+  // Reads up to `size` bytes; returns the number read (short at the end or
+  // on a read error, see failed()).
+  std::size_t read(void* buffer, std::size_t size);
+  // Writes `size` bytes; returns the number written. In text mode newlines
+  // become CR LF and the count is of the caller's bytes.
+  std::size_t write(const void* buffer, std::size_t size);
+  bool writeAll(std::string_view text) { return write(text.data(), text.size()) == text.size(); }
+
+  // Reads one line like fgets: at most capacity - 1 bytes, up to and
+  // including a newline, then a zero. Returns false when nothing could be
+  // read (end of file or read error; failed() tells which). In text mode a
+  // CR directly before a LF is dropped.
+  bool readLine(char* buffer, int capacity);
+
+  // Size in bytes, or -1 when it cannot be determined. The position is kept.
+  int64_t size();
+  bool seek(int64_t offset);  // from the start
+  int64_t tell();
+
+  // Pushes buffered data to the system and asks it to commit the data to
+  // disk. Returns false on failure.
+  bool flush();
+  // Closes the file; returns false when buffered data could not be written.
+  bool close();
+
+  // True after a read or write error on this file.
+  bool failed() const { return failed_; }
+  bool atEnd() const;
+
+ private:
+  std::FILE* stream_ = nullptr;
+  bool text_ = false;
+  bool failed_ = false;
+  int pushedBack_ = -1;
+};
+
+// Deletes a file. Returns false when it could not be deleted.
+bool removeFile(std::u16string_view path);
+// Renames `from` to `to`, replacing `to` if it exists, in one step: at every
+// moment either the old or the new `to` is on disk. Returns false on failure
+// (then `to` is unchanged).
+bool replaceFile(std::u16string_view from, std::u16string_view to);
+// Plain rename; fails when `to` exists.
+bool renameFile(std::u16string_view from, std::u16string_view to);
+// Copies a file, replacing an existing destination.
+bool copyFile(std::u16string_view from, std::u16string_view to);
+// Creates one directory level. Returns false on failure (also when it exists).
+bool createDirectory(std::u16string_view path);
+// True when a file or directory of that name exists.
+bool pathExists(std::u16string_view path);
+
+// Copies the current directory into `buffer` (zero-terminated) and returns
+// its length. Returns 0 and leaves an empty text when it does not fit into
+// `capacity` units with its terminator, or when it cannot be read.
+std::size_t currentDirectory(char16_t* buffer, std::size_t capacity);
+bool setCurrentDirectory(std::u16string_view path);
+
+// A wildcard search over one directory (FindFirstFileW / FindNextFileW).
+class FileSearch {
+ public:
+  FileSearch() = default;
+  ~FileSearch();
+  FileSearch(const FileSearch&) = delete;
+  FileSearch& operator=(const FileSearch&) = delete;
+
+  // Starts the search; true when a first entry was found.
+  bool first(std::u16string_view pattern);
+  // Moves to the next entry; false when there is none.
+  bool next();
+  void close();
+
+  std::u16string_view name() const { return name_; }
+  uint32_t attributes() const { return attributes_; }
+  bool isDirectory() const { return (attributes_ & 0x10) != 0; }
+  bool isHidden() const { return (attributes_ & 0x02) != 0; }
+
+ private:
+  void* handle_ = nullptr;
+  char16_t name_[260] = {};
+  uint32_t attributes_ = 0;
+};
+
+}  // namespace platform
+
+namespace platform::detail {
+// Opens a C stream on a UTF-16 path (binary modes only: "rb", "wb").
+std::FILE* openStream(std::u16string_view path, const char* mode);
+// Asks the system to commit a flushed stream's data to disk.
+bool commitStream(std::FILE* stream);
+}  // namespace platform::detail

@@ -1,0 +1,98 @@
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "platform/faults.h"
+#include "platform/file.h"
+#include "platform/win32/wide.h"
+
+using platform::win32::wide;
+
+namespace platform {
+
+namespace detail {
+std::FILE* openStream(std::u16string_view path, const char* mode) {
+  std::wstring m(mode, mode + std::char_traits<char>::length(mode));
+  return _wfopen(wide(path).c_str(), m.c_str());
+}
+
+bool commitStream(std::FILE* stream) { return _commit(_fileno(stream)) == 0; }
+}  // namespace detail
+
+bool removeFile(std::u16string_view path) { return DeleteFileW(wide(path).c_str()) != 0; }
+
+bool replaceFile(std::u16string_view from, std::u16string_view to) {
+  if (faults::shouldFail(faults::Op::Rename)) return false;
+  return MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool renameFile(std::u16string_view from, std::u16string_view to) {
+  if (faults::shouldFail(faults::Op::Rename)) return false;
+  return MoveFileW(wide(from).c_str(), wide(to).c_str()) != 0;
+}
+
+bool copyFile(std::u16string_view from, std::u16string_view to) {
+  if (faults::shouldFail(faults::Op::Write)) return false;
+  return CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE) != 0;
+}
+
+bool createDirectory(std::u16string_view path) {
+  if (faults::shouldFail(faults::Op::MakeDir)) return false;
+  return CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
+}
+
+bool pathExists(std::u16string_view path) {
+  return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::size_t currentDirectory(char16_t* buffer, std::size_t capacity) {
+  if (capacity == 0) return 0;
+  DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(capacity), reinterpret_cast<wchar_t*>(buffer));
+  if (n == 0 || n >= capacity) {
+    buffer[0] = 0;
+    return 0;
+  }
+  return n;
+}
+
+bool setCurrentDirectory(std::u16string_view path) {
+  return SetCurrentDirectoryW(wide(path).c_str()) != 0;
+}
+
+FileSearch::~FileSearch() { close(); }
+
+void FileSearch::close() {
+  if (handle_) FindClose(handle_);
+  handle_ = nullptr;
+}
+
+namespace {
+void take(const WIN32_FIND_DATAW& data, char16_t (&name)[260], uint32_t& attributes) {
+  int i = 0;
+  for (; i < 259 && data.cFileName[i]; ++i) name[i] = static_cast<char16_t>(data.cFileName[i]);
+  name[i] = 0;
+  attributes = data.dwFileAttributes;
+}
+}  // namespace
+
+bool FileSearch::first(std::u16string_view pattern) {
+  close();
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(wide(pattern).c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = h;
+  take(data, name_, attributes_);
+  return true;
+}
+
+bool FileSearch::next() {
+  if (!handle_) return false;
+  WIN32_FIND_DATAW data;
+  if (!FindNextFileW(handle_, &data)) return false;
+  take(data, name_, attributes_);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,7 @@
+// One language entry of dict.ini while the language section is sorted.
+#pragma once
+
+struct SortSlot {
+  char16_t line[300] = {};  // the entry line, wide
+  char16_t key[300] = {};   // its sort key (the language name), kept whole
+};

@@ -1,0 +1,91 @@
+// Shared helpers of the unit tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/fatal.h"
+#include "platform/screen.h"
+#include "platform/ui.h"
+
+namespace testing_support {
+
+// Thrown by the fatal hook that every test program installs: a fatal exit
+// becomes an exception the test can catch and inspect.
+struct FatalExit {
+  FatalKind kind;
+  std::u16string message;
+};
+
+// Message boxes shown (not fatal ones) since the last clear.
+struct ShownBox {
+  std::u16string text, caption;
+  platform::BoxIcon icon;
+};
+std::vector<ShownBox>& shownBoxes();
+
+// UTF-8 <-> UTF-16 for readable test data and failure messages.
+std::u16string u16(std::string_view utf8);
+std::string u8(std::u16string_view utf16);
+
+// A fresh empty directory under the system's temporary folder, made the
+// current directory for the life of the object; the previous current
+// directory comes back afterwards. The directory is removed with its files.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::u16string& path() const { return path_; }
+  // Writes bytes to a file relative to the directory.
+  void write(std::u16string_view name, std::string_view bytes) const;
+  // Reads a whole file; empty when it does not exist.
+  std::string read(std::u16string_view name) const;
+  bool exists(std::u16string_view name) const;
+  void mkdir(std::u16string_view name) const;
+
+ private:
+  std::u16string path_;
+  std::u16string previous_;
+};
+
+// Records every painting call as one line of text, e.g.
+// "progress 30,155,380,175 fill=64 text=10%".
+class RecordingScreen : public platform::Screen {
+ public:
+  std::vector<std::string> calls;
+  void heading(const char* name, platform::Rect r) override;
+  void beginList() override;
+  void progress(platform::Rect bar, int fillEdge, const char* percentText) override;
+  void label(std::u16string_view text, platform::Rect r) override;
+  void counter(std::u16string_view text, platform::Rect r) override;
+  void endList() override;
+  void showWaitCursor() override;
+  void restoreCursor() override;
+};
+
+// Converts a Linux path of the test environment (TEST_DATA_DIR) into the
+// Windows form that Wine understands (Z:\...).
+std::u16string hostPath(std::string_view linuxPath);
+// TEST_DATA_DIR as a Windows path.
+std::u16string testDataDir();
+
+}  // namespace testing_support
+
+// Runs `statement` and expects it to end through raiseFatal (or the strings
+// loader's box) with exactly `expected` (a u"" literal).
+#define EXPECT_FATAL(statement, expected_kind, expected)                        \
+  do {                                                                          \
+    bool fatal_seen_ = false;                                                   \
+    try {                                                                       \
+      statement;                                                                \
+    } catch (const testing_support::FatalExit& e) {                             \
+      fatal_seen_ = true;                                                       \
+      EXPECT_EQ(testing_support::u8(e.message), testing_support::u8(expected)); \
+      EXPECT_EQ(e.kind, expected_kind);                                         \
+    }                                                                           \
+    EXPECT_TRUE(fatal_seen_) << "expected a fatal exit: "                       \
+                             << testing_support::u8(expected);                  \
+  } while (0)
