@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Makes (once) the Wine prefix that the tests of one build tree run in.
-# Usage: wine-prefix.sh PREFIX
+# Usage: wine-prefix.sh PREFIX [TEMPLATE]
+# With TEMPLATE (another prefix, made first when needed) the new prefix is a
+# copy of it instead of a fresh boot: Wine's program files are hard links
+# (Wine never writes them), everything else (registry, win.ini, ...) is a real
+# copy. A copy takes well under a second; a boot takes about 20.
 # The prefix is booted with its output sent to files (Wine's services inherit
 # the standard handles of the first process), the window manager integration
 # is turned off (no 2 s stall when a window is hidden) and the crash dialog is
@@ -12,6 +16,17 @@ exec 9>"$prefix.lock"
 flock 9
 if [ -f "$prefix/.ready" ]; then exit 0; fi
 rm -rf "$prefix"
+template=${2:-}
+if [ -n "$template" ] && [ "$template" != "$prefix" ]; then
+  "$0" "$template"
+  cp -al "$template" "$prefix"
+  rm -f "$prefix/.ready"
+  find "$prefix" -type f -links +1 \
+    ! -iregex '.*\.\(dll\|exe\|nls\|sys\|drv\|ocx\|cpl\|acm\|tlb\|ds\|ax\|com\)' \
+    -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' sh {} +
+  touch "$prefix/.ready"
+  exit 0
+fi
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 log=$(dirname "$prefix")/wineprefix-setup.log
 {

@@ -13,7 +13,8 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$dir/wineprefix
 fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-"$here/wine-prefix.sh" "$WINEPREFIX"
+# WINE_PREFIX_TEMPLATE: a prefix to copy when WINEPREFIX does not exist yet.
+"$here/wine-prefix.sh" "$WINEPREFIX" ${WINE_PREFIX_TEMPLATE:+"$WINE_PREFIX_TEMPLATE"}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 wine "$exe" "$@" >"$tmp/out" 2>"$tmp/err" </dev/null

@@ -1,8 +1,139 @@
+// distkit list pack|unpack: source word lists to and from UTF-8 text.
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
+#include <string>
 
 #include "distkit/commands.h"
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "wordlist/list_text.h"
 
-int runListCommand(const Args&) {
-  std::fputs("distkit: 'list' is not built yet\n", stderr);
-  return 2;
+namespace {
+
+constexpr int kUsageError = 2;
+
+std::string utf8(const std::u16string& text) { return utf16ToUtf8(text); }
+
+int fail(const std::string& message, int code) {
+  std::fprintf(stderr, "distkit list: %s\n", message.c_str());
+  return code;
+}
+
+bool readWhole(const std::u16string& path, std::string& bytes) {
+  platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
+  if (!file) return false;
+  int64_t size = file.size();
+  if (size < 0) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  return file.read(bytes.data(), bytes.size()) == bytes.size();
+}
+
+// A code page number that the system can convert with.
+bool parseCodePage(const std::u16string& text, uint32_t& codePage) {
+  if (text.empty() || text.size() > 6) return false;
+  uint32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return false;
+    value = value * 10 + (c - u'0');
+  }
+  char16_t probe[2];
+  if (platform::multiByteToWide(value, "a", 1, probe, 2) != 1) return false;
+  codePage = value;
+  return true;
+}
+
+struct Options {
+  std::u16string in, out;
+  uint32_t wordCodePage = 0, translationsCodePage = 0;
+};
+
+// Positional arguments (`positional` of them) and the two code pages.
+bool parseOptions(const Args& args, std::size_t positional, Options& options, std::string& error) {
+  std::vector<std::u16string> names;
+  bool haveWord = false, haveTranslations = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::u16string& a = args[i];
+    if (a == u"--word-cp" || a == u"--trans-cp") {
+      if (i + 1 >= args.size()) {
+        error = utf8(a) + " needs a code page number";
+        return false;
+      }
+      uint32_t& target = a == u"--word-cp" ? options.wordCodePage : options.translationsCodePage;
+      if (!parseCodePage(args[++i], target)) {
+        error = "unknown code page \"" + utf8(args[i]) + "\"";
+        return false;
+      }
+      (a == u"--word-cp" ? haveWord : haveTranslations) = true;
+    } else {
+      names.push_back(a);
+    }
+  }
+  if (names.size() != positional || !haveWord || !haveTranslations) {
+    error =
+        "usage: distkit list pack IN.tsv OUT --word-cp N --trans-cp N\n"
+        "       distkit list unpack IN --word-cp N --trans-cp N";
+    return false;
+  }
+  options.in = names[0];
+  if (positional > 1) options.out = names[1];
+  return true;
+}
+
+int pack(const Options& options) {
+  std::string text;
+  if (!readWhole(options.in, text)) return fail("cannot read \"" + utf8(options.in) + "\"", 1);
+  std::vector<ListTextProblem> problems;
+  std::string records =
+      packListText(text, options.wordCodePage, options.translationsCodePage, problems);
+  if (!problems.empty()) {
+    for (const ListTextProblem& p : problems) {
+      std::fprintf(stderr, "%s:%d: %s\n", utf8(options.in).c_str(), p.line, p.message.c_str());
+    }
+    return fail(std::to_string(problems.size()) + " line(s) refused; nothing written", kUsageError);
+  }
+  // Written beside the destination first, so that a failed write never
+  // leaves a partial list under the real name.
+  std::u16string partial = options.out + u".part";
+  platform::File file = platform::File::open(partial, platform::OpenMode::WriteBinary);
+  if (!file) return fail("cannot create \"" + utf8(partial) + "\"", 1);
+  bool written = file.write(records.data(), records.size()) == records.size() && file.flush();
+  written = file.close() && written;
+  if (!written || !platform::replaceFile(partial, options.out)) {
+    platform::removeFile(partial);
+    return fail("cannot write \"" + utf8(options.out) + "\"", 1);
+  }
+  std::fprintf(stderr, "%zu records\n", records.size() / 84);
+  return 0;
+}
+
+int unpack(const Options& options) {
+  std::string records;
+  if (!readWhole(options.in, records)) return fail("cannot read \"" + utf8(options.in) + "\"", 1);
+  if (records.size() % 84 != 0) {
+    std::fprintf(stderr, "distkit list: %zu trailing bytes ignored\n", records.size() % 84);
+  }
+  std::string text = unpackListRecords(records, options.wordCodePage, options.translationsCodePage);
+  _setmode(_fileno(stdout), _O_BINARY);  // LF line ends, as packed
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    return fail("cannot write the output", 1);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runListCommand(const Args& args) {
+  std::string error;
+  Options options;
+  if (!args.empty() && args[0] == u"pack") {
+    if (!parseOptions(args, 2, options, error)) return fail(error, kUsageError);
+    return pack(options);
+  }
+  if (!args.empty() && args[0] == u"unpack") {
+    if (!parseOptions(args, 1, options, error)) return fail(error, kUsageError);
+    return unpack(options);
+  }
+  return fail("usage: distkit list pack|unpack ...", kUsageError);
 }

@@ -1,8 +1,109 @@
+// distkit strings pack IN.txt OUT.str  |  distkit strings unpack IN.str
+//
+// pack turns a UTF-8 strings source into the scrambled strings file that the
+// installer reads; unpack prints a strings file as UTF-8 source lines.
+// Failures print one line on stderr and exit with 2; pack never leaves a
+// half-written OUT behind (it writes OUT.tmp and renames it over OUT).
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "distkit/commands.h"
+#include "platform/file.h"
+#include "text/strings_pack.h"
 
-int runStringsCommand(const Args&) {
-  std::fputs("distkit: 'strings' is not built yet\n", stderr);
-  return 2;
+namespace {
+
+constexpr int kFailed = 2;
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "distkit strings: %s\n", message.c_str());
+  return kFailed;
+}
+
+std::string name(std::u16string_view path) { return wideToUtf8(path); }
+
+bool readWhole(std::u16string_view path, std::string& data, std::string& error) {
+  platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
+  if (!file) {
+    error = name(path) + ": cannot open for reading";
+    return false;
+  }
+  int64_t size = file.size();
+  if (size < 0 || size > 0x7FFFFFFF) {
+    error = name(path) + ": cannot determine the size, or larger than 2 GB";
+    return false;
+  }
+  data.assign(static_cast<std::size_t>(size), '\0');
+  if (file.read(data.data(), data.size()) != data.size()) {
+    error = name(path) + ": read error";
+    return false;
+  }
+  return true;
+}
+
+// Writes `data` to `path` through `path`.tmp so that `path` is either the
+// old file or the complete new one.
+bool writeReplacing(std::u16string_view path, std::string_view data, std::string& error) {
+  std::u16string temp = std::u16string(path) + u".tmp";
+  platform::File file = platform::File::open(temp, platform::OpenMode::WriteBinary);
+  if (!file) {
+    error = name(temp) + ": cannot create";
+    return false;
+  }
+  bool ok = file.writeAll(data) && file.flush();
+  ok = file.close() && ok;
+  if (!ok) {
+    platform::removeFile(temp);
+    error = name(temp) + ": write error";
+    return false;
+  }
+  if (!platform::replaceFile(temp, path)) {
+    platform::removeFile(temp);
+    error = name(path) + ": cannot replace with " + name(temp);
+    return false;
+  }
+  return true;
+}
+
+int pack(const std::u16string& in, const std::u16string& out) {
+  std::string source, packed, error;
+  if (!readWhole(in, source, error)) return fail(error);
+  std::vector<std::string> warnings;
+  if (!packStrings(source, packed, error, &warnings)) return fail(name(in) + ": " + error);
+  for (const std::string& w : warnings) {
+    std::fprintf(stderr, "distkit strings: warning: %s: %s\n", name(in).c_str(), w.c_str());
+  }
+  if (!writeReplacing(out, packed, error)) return fail(error);
+  return 0;
+}
+
+int unpack(const std::u16string& in) {
+  std::string packed, source, error;
+  if (!readWhole(in, packed, error)) return fail(error);
+  if (!unpackStrings(packed, source, error)) return fail(name(in) + ": " + error);
+  // The lines are UTF-8 with '\n' ends, byte for byte.
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (std::fwrite(source.data(), 1, source.size(), stdout) != source.size() ||
+      std::fflush(stdout) != 0) {
+    return fail("cannot write to standard output");
+  }
+  return 0;
+}
+
+int usage() {
+  return fail(
+      "usage: distkit strings pack IN.txt OUT.str | distkit strings unpack IN.str");
+}
+
+}  // namespace
+
+int runStringsCommand(const Args& args) {
+  if (args.size() == 3 && args[0] == u"pack") return pack(args[1], args[2]);
+  if (args.size() == 2 && args[0] == u"unpack") return unpack(args[1]);
+  return usage();
 }

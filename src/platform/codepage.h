@@ -19,6 +19,14 @@ int multiByteToWide(uint32_t codePage, const char* in, int count, char16_t* out,
 // Returns the number of bytes written, or 0 on failure (as above).
 int wideToMultiByte(uint32_t codePage, const char16_t* in, int count, char* out, int capacity);
 
+// Converts `count` UTF-16 units into at most `capacity` bytes of `codePage`
+// text without any substitution: no best-fit letters, no default character.
+// Returns the number of bytes written; -1 when some character has no exact
+// form in the code page; 0 on other failure (count 0, unknown code page,
+// result larger than capacity). For packing tools, not for the installer.
+int wideToMultiByteExact(uint32_t codePage, const char16_t* in, int count, char* out,
+                         int capacity);
+
 // The system's ANSI code page (GetACP).
 uint32_t ansiCodePage();
 

@@ -7,7 +7,7 @@
 
 namespace platform::faults {
 
-enum class Op { Write, Flush, Rename, MakeDir, Count };
+enum class Op { Write, Flush, Rename, MakeDir, Read, Count };
 
 // The n-th operation of kind `op` from now on (1 = the next one) fails.
 void failNth(Op op, int n);

@@ -45,6 +45,10 @@ File File::open(std::u16string_view path, OpenMode mode) {
 
 std::size_t File::read(void* buffer, std::size_t size) {
   if (!stream_ || size == 0) return 0;
+  if (faults::shouldFail(faults::Op::Read)) {
+    failed_ = true;
+    return 0;
+  }
   std::size_t n = std::fread(buffer, 1, size, stream_);
   if (n < size && std::ferror(stream_)) failed_ = true;
   return n;

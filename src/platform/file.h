@@ -4,7 +4,7 @@
 // when it goes away. Text mode follows the C runtime's rules on Windows: a
 // CR LF pair reads as one newline, and a newline is written as CR LF.
 //
-// Writes, flushes, renames and directory creation can be made to fail on
+// Reads, writes, flushes, renames and directory creation can be made to fail on
 // purpose from tests (see platform::faults in faults.h).
 #pragma once
 

@@ -13,9 +13,9 @@ int byteLength(const char* text) {
   while (text[n] != 0) ++n;
   return n;
 }
-}  // namespace
 
-uint32_t charsetToCodePage(int32_t charset) {
+// The code page of a charset number with a fixed one, else 0.
+uint32_t fixedCodePage(int32_t charset) {
   switch (charset) {
     case 0: return 1252;
     case 128: return 932;
@@ -32,9 +32,17 @@ uint32_t charsetToCodePage(int32_t charset) {
     case 222: return 874;
     case 238: return 1250;
     case 500: return 1254;
-    default: return platform::ansiCodePage();
+    default: return 0;
   }
 }
+}  // namespace
+
+uint32_t charsetToCodePage(int32_t charset) {
+  uint32_t codePage = fixedCodePage(charset);
+  return codePage != 0 ? codePage : platform::ansiCodePage();
+}
+
+bool charsetHasFixedCodePage(int32_t charset) { return fixedCodePage(charset) != 0; }
 
 int wideLength(const char16_t* text) {
   int n = 0;

@@ -11,6 +11,9 @@
 // Fifteen numbers map to fixed code pages; any other gives the system's
 // ANSI code page.
 uint32_t charsetToCodePage(int32_t charset);
+// True for the fifteen numbers with a fixed code page; false for the numbers
+// that fall back to the system's ANSI code page.
+bool charsetHasFixedCodePage(int32_t charset);
 
 // 8-bit text to wide text in the caller's buffer, which must hold
 // strlen(text) + 1 units.

@@ -41,6 +41,18 @@ const Char* findEntry(const Char* data, std::size_t size, const Char* prefix, st
   return nullptr;
 }
 
+// parseDecimal of a wide text: only ASCII characters can be part of the
+// number, so the text is narrowed up to its first other character.
+int32_t parseWideDecimal(const char16_t* text) {
+  const char16_t* p = text;
+  while (*p == u' ' || (*p >= u'\t' && *p <= u'\r')) ++p;
+  char digits[16];
+  int n = 0;
+  for (; n < 15 && p[n] != 0 && p[n] < 0x80; ++n) digits[n] = static_cast<char>(p[n]);
+  digits[n] = 0;
+  return parseDecimal(digits);
+}
+
 // path := a + b + c + d; false when it does not fit a path buffer.
 bool joinPath(WideText<kPathCapacity>& path, std::u16string_view a, std::u16string_view b,
               std::u16string_view c, std::u16string_view d) {
@@ -96,9 +108,9 @@ int32_t readCharsetSetting(bool setupSettings) {
 
 const char* lookupNarrow(const char* key) {
   std::string prefix = std::string(key) + "=";
-  const char* value = strings.narrow.empty()
-                          ? nullptr
-                          : findEntry(strings.narrow.data(), strings.narrow.size(), prefix.data(), prefix.size());
+  const char* value =
+      strings.narrow ? findEntry(strings.narrow.get(), strings.size, prefix.data(), prefix.size())
+                     : nullptr;
   if (!value) {
     char message[300];
     std::snprintf(message, sizeof message, "String: %s not found.   ", key);
@@ -110,9 +122,9 @@ const char* lookupNarrow(const char* key) {
 const char16_t* lookupWide(const char* key) {
   std::u16string prefix = toWideScratch(key, state.uiCodePage);
   prefix += u'=';
-  const char16_t* value = strings.wide.empty()
-                              ? nullptr
-                              : findEntry(strings.wide.data(), strings.wide.size(), prefix.data(), prefix.size());
+  const char16_t* value =
+      strings.wide ? findEntry(strings.wide.get(), strings.size, prefix.data(), prefix.size())
+                   : nullptr;
   if (!value) {
     std::u16string message = u"String: ";
     message += std::u16string_view(prefix).substr(0, prefix.size() - 1);
@@ -155,32 +167,33 @@ void loadStrings(const char16_t* fallbackFolder) {
   int64_t size = file.size();
   if (size < 0 || size >= 0x7FFFFFFF) stringsLoaderFailure(u"The strings file cannot be read.   ");
   std::size_t n = static_cast<std::size_t>(size);
-  try {
-    strings.narrow.assign(n + 1, 0);
-    strings.wide.assign(n + 1, 0);
-  } catch (const std::bad_alloc&) {
-    strings.narrow.clear();
-    strings.wide.clear();
+  strings.narrow.reset(new (std::nothrow) char[n + 1]());
+  strings.wide.reset(new (std::nothrow) char16_t[n + 1]());
+  if (!strings.narrow || !strings.wide) {
+    strings = StringsTable{};
     stringsLoaderFailure(u"Not enough memory for the strings file.   ");
   }
-  if (file.read(strings.narrow.data(), n) != n) stringsLoaderFailure(u"The strings file cannot be read.   ");
+  strings.size = n + 1;
+  if (file.read(strings.narrow.get(), n) != n) {
+    stringsLoaderFailure(u"The strings file cannot be read.   ");
+  }
   file.close();
 
-  descrambleStrings(strings.narrow.data(), n);
+  descrambleStrings(strings.narrow.get(), n);
 
   state.uiCodePage = charsetToCodePage(parseDecimal(lookupNarrow("CharactersetCode")));
-  if (n > 0) toWideCount(strings.narrow.data(), strings.wide.data(), static_cast<int>(n), state.uiCodePage);
+  if (n > 0) {
+    toWideCount(strings.narrow.get(), strings.wide.get(), static_cast<int>(n), state.uiCodePage);
+  }
 
   for (int k = 0; k < kStringKeyCount; ++k) strings.values[k] = lookupWide(keyNames[k]);
 
-  // ForeignFonts: parsed like CharactersetCode, from the wide value.
-  const char16_t* count = text(StringKey::ForeignFonts);
-  char digits[16];
-  int d = 0;
-  for (const char16_t* p = count; *p && d < 15; ++p) digits[d++] = *p < 0x80 ? static_cast<char>(*p) : '?';
-  digits[d] = 0;
-  strings.foreignFontCount = parseDecimal(digits);
-  for (int i = 0; i < strings.foreignFontCount && i < kForeignFontSlots; ++i) {
+  // ForeignFonts: parsed like CharactersetCode. The table has 100 slots; a
+  // larger count resolves Font600..Font699 and is kept as 100, so that
+  // nobody reading foreignFontCount names runs past the table.
+  strings.foreignFontCount = parseWideDecimal(text(StringKey::ForeignFonts));
+  if (strings.foreignFontCount > kForeignFontSlots) strings.foreignFontCount = kForeignFontSlots;
+  for (int i = 0; i < strings.foreignFontCount; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "Font%03d", 600 + i);
     strings.foreignFontNames[i] = lookupWide(name);

@@ -2,9 +2,10 @@
 // file names come from a scrambled file of Key=Value entries.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 enum class StringKey : int {
 #define STRINGS_KEY(name) name,
@@ -21,9 +22,12 @@ constexpr int kStringsKeyLength = 29;
 const char* stringKeyName(StringKey key);
 
 struct StringsTable {
-  std::vector<char> narrow;    // the descrambled file plus a zero byte
-  std::vector<char16_t> wide;  // the narrow copy converted in one piece
+  std::unique_ptr<char[]> narrow;    // the descrambled file plus a zero byte
+  std::unique_ptr<char16_t[]> wide;  // the narrow copy converted in one piece
+  std::size_t size = 0;              // units in each copy, the added zero included
   const char16_t* values[kStringKeyCount] = {};
+  // The ForeignFonts number (at most kForeignFontSlots) and the values of
+  // Font600, Font601, ... for the first foreignFontCount slots.
   int32_t foreignFontCount = 0;
   const char16_t* foreignFontNames[kForeignFontSlots] = {};
 };

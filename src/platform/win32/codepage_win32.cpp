@@ -14,6 +14,15 @@ int wideToMultiByte(uint32_t codePage, const char16_t* in, int count, char* out,
                              capacity, nullptr, nullptr);
 }
 
+int wideToMultiByteExact(uint32_t codePage, const char16_t* in, int count, char* out,
+                         int capacity) {
+  BOOL usedDefault = FALSE;
+  int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(in),
+                              count, out, capacity, nullptr, &usedDefault);
+  if (n > 0 && usedDefault) return -1;
+  return n;
+}
+
 uint32_t ansiCodePage() { return GetACP(); }
 
 bool isLeadByte(uint32_t codePage, unsigned char byte) {

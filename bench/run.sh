@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Word-list benchmark: builds the reversed list of a real dictionary and of a
+# synthetic million-record list, with the key sort and with the
+# per-comparison qsort, checks that both give the same file, and times GNU
+# sort -f on the same reversed pairs for reference. See bench/README.md.
+#
+#   bench/run.sh [BUILD_DIR] [WORK_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/mingw}" && pwd)
+work=${2:-/tmp/wordlist-bench}
+mkdir -p "$work"
+cd "$work"
+
+cmake --build "$build" --target wordlist_bench distkit >/dev/null
+wine_run() { "$root/scripts/wine-run.sh" "$@"; }
+seconds() { python3 -c 'import time; print(f"{time.monotonic():.3f}")'; }
+
+freedict=/usr/share/dictd/freedict-deu-eng
+[ -s deu-eng.tsv ] || python3 "$root/bench/make_lists.py" freedict "$freedict.index" \
+  "$freedict.dict.dz" deu-eng.tsv
+[ -s synthetic.tsv ] || python3 "$root/bench/make_lists.py" synthetic 1000000 synthetic.tsv
+
+# A UTF-8 locale with real collation for sort -f (C.UTF-8 orders by code point).
+if [ ! -d locale/en_US.UTF-8 ]; then
+  mkdir -p locale
+  localedef -i en_US -f UTF-8 locale/en_US.UTF-8 2>/dev/null || rm -rf locale/en_US.UTF-8
+fi
+
+for list in deu-eng synthetic; do
+  echo "=== $list"
+  wine_run "$build/distkit.exe" list pack "$list.tsv" "$list.lst" --word-cp 1252 --trans-cp 1252
+  common=(--list-cp 1252 --home-cp 1252 --locale english)
+  wine_run "$build/bench/wordlist_bench.exe" "$list.lst" "$list.keys.lst" "${common[@]}" \
+    --method keys --pairs "$list.pairs.lst" | tee "$list.keys.txt"
+  echo "--- per-comparison baseline"
+  wine_run "$build/bench/wordlist_bench.exe" "$list.lst" "$list.cmp.lst" "${common[@]}" \
+    --method compare | tee "$list.cmp.txt"
+  if cmp -s "$list.keys.lst" "$list.cmp.lst"; then
+    echo "outputs           identical"
+  else
+    echo "outputs           DIFFER"
+  fi
+  wine_run "$build/distkit.exe" list unpack "$list.pairs.lst" --word-cp 1252 --trans-cp 1252 \
+    >"$list.pairs.tsv"
+  for loc in C.UTF-8 en_US.UTF-8; do
+    [ "$loc" = en_US.UTF-8 ] && [ ! -d locale/en_US.UTF-8 ] && continue
+    locpath=()
+    [ "$loc" = en_US.UTF-8 ] && locpath=(LOCPATH="$work/locale")
+    start=$(seconds)
+    env "${locpath[@]}" LC_ALL=$loc sort -f "$list.pairs.tsv" >"$list.sorted.$loc.tsv"
+    end=$(seconds)
+    printf 'sort -f %-11s %8.3f s (%s lines)\n' "$loc" "$(echo "$end - $start" | bc)" \
+      "$(wc -l <"$list.pairs.tsv")"
+  done
+done

@@ -1,0 +1,264 @@
+#include "app/window.h"
+
+#include <objbase.h>
+
+#include <vector>
+
+#include "app/draw.h"
+#include "app/gdi.h"
+#include "app/sequence.h"
+#include "app/state.h"
+#include "platform/file.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Installation";
+
+HWND hwnd(void* handle) { return static_cast<HWND>(handle); }
+const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+struct ControlSpec {
+  void* InstallState::*handle;
+  const wchar_t* className;
+  int id;
+  DWORD exStyle;
+  DWORD style;
+  int x, y, width, height;
+};
+
+constexpr DWORD kListStyle = WS_CHILD | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_SORT;
+
+// The ten controls, in the order in which they are created.
+const ControlSpec kControls[] = {
+    {&InstallState::frameBox, L"static", kFrameId, 0, WS_CHILD | WS_VISIBLE | WS_BORDER,
+     110, 138, 440, 110},
+    {&InstallState::dirEdit, L"edit", kDirEditId, WS_EX_CLIENTEDGE,
+     WS_CHILD | WS_VISIBLE | WS_BORDER, 120, 170, 420, 25},
+    {&InstallState::driveList, L"listbox", kDriveListId, WS_EX_CLIENTEDGE, kListStyle,
+     120, 280, 150, 100},
+    {&InstallState::dirList, L"listbox", kDirListId, WS_EX_CLIENTEDGE, kListStyle,
+     280, 280, 260, 180},
+    {&InstallState::startButton, L"button", kStartId, 0, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+     120, 205, 100, 30},
+    {&InstallState::stopButton, L"button", kStopId, 0, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+     440, 205, 100, 30},
+    {&InstallState::chdirButton, L"button", kChdirId, 0, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+     230, 205, 200, 30},
+    {&InstallState::instDirLabel, L"static", kInstDirLabelId, 0, WS_CHILD | WS_VISIBLE | SS_LEFT,
+     120, 148, 420, 22},
+    {&InstallState::driveLabel, L"static", kDriveLabelId, 0, WS_CHILD | SS_LEFT,
+     120, 260, 150, 20},
+    {&InstallState::dirLabel, L"static", kDirLabelId, 0, WS_CHILD | SS_LEFT,
+     280, 260, 260, 20},
+};
+
+// The controls that show text in the small font, in the order they get it.
+void* InstallState::* const kSmallFontControls[] = {
+    &InstallState::dirEdit,      &InstallState::startButton, &InstallState::stopButton,
+    &InstallState::chdirButton,  &InstallState::instDirLabel, &InstallState::driveLabel,
+    &InstallState::dirLabel,
+};
+
+void giveSmallFont(void* control) {
+  SendMessageW(hwnd(control), WM_SETFONT, reinterpret_cast<WPARAM>(state.smallFont), TRUE);
+}
+
+bool createControls(HWND window) {
+  HINSTANCE instance = static_cast<HINSTANCE>(state.instance);
+  for (const ControlSpec& c : kControls) {
+    // Only the edit box has a text at creation: the proposed directory.
+    const wchar_t* text = c.id == kDirEditId ? wide(state.defaultDir.c_str()) : L"";
+    HWND control = CreateWindowExW(c.exStyle, c.className, text, c.style, c.x, c.y, c.width,
+                                   c.height, window, reinterpret_cast<HMENU>(INT_PTR{c.id}),
+                                   instance, nullptr);
+    if (!control) return false;
+    state.*c.handle = control;
+  }
+  return true;
+}
+
+LRESULT onCreate(HWND window) {
+  state.mainWindow = window;
+  state.waitCursor = LoadCursorW(nullptr, IDC_WAIT);
+  if (!createControls(window)) return -1;
+  for (auto control : kSmallFontControls) giveSmallFont(state.*control);
+  state.editDefaultProc = reinterpret_cast<void*>(SetWindowLongPtrW(
+      hwnd(state.dirEdit), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&enterKeyProc)));
+  // The shortcut step needs COM on this thread; it stays initialised for the
+  // life of the process.
+  CoInitialize(nullptr);
+  return 0;
+}
+
+void onPaint(HWND window) {
+  gdi::PaintDC dc(window);
+  RECT client;
+  GetClientRect(window, &client);
+  drawBackground(dc, client, colourDepth(dc));
+  SetBkMode(dc, TRANSPARENT);
+  gdi::Select font(dc, state.headingFont);
+  drawShadowText(dc, state.titleText.view(), RECT{30, 20, 800, 90}, DT_SINGLELINE | DT_LEFT);
+}
+
+void onDestroy() {
+  if (state.headingFont) DeleteObject(state.headingFont);
+  state.headingFont = nullptr;
+  if (state.eraseBrush) DeleteObject(state.eraseBrush);
+  state.eraseBrush = nullptr;
+  PostQuitMessage(0);
+}
+
+void onStart() {
+  if (checkInstallDir(state.dirEdit) == 0) runInstallation();
+}
+
+void onStop() { DestroyWindow(hwnd(state.mainWindow)); }
+
+void addDriveRoots() {
+  // A run of zero-terminated root paths ended by an empty one. The size
+  // passed leaves room for the final zero in the 200-character buffer.
+  wchar_t drives[200] = {};
+  DWORD n = GetLogicalDriveStringsW(199, drives);
+  if (n == 0 || n >= 199) return;
+  for (const wchar_t* p = drives; *p; p += wcslen(p) + 1) {
+    SendMessageW(hwnd(state.driveList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p));
+  }
+}
+
+void onChangeDirectory() {
+  EnableWindow(hwnd(state.chdirButton), FALSE);
+  MoveWindow(hwnd(state.frameBox), 110, 138, 440, 320, TRUE);
+  ShowWindow(hwnd(state.driveList), SW_SHOW);
+  ShowWindow(hwnd(state.dirList), SW_SHOW);
+  ShowWindow(hwnd(state.driveLabel), SW_SHOW);
+  ShowWindow(hwnd(state.dirLabel), SW_SHOW);
+  addDriveRoots();
+  SetCurrentDirectoryW(L"c:\\");
+  fillDirList(true);
+  showCurrentDirectory();
+}
+
+// The text of the selected entry of a list box; false when none is selected
+// or it does not fit a path.
+bool selectedEntry(void* list, WideText<kPathCapacity>& entry) {
+  LRESULT index = SendMessageW(hwnd(list), LB_GETCURSEL, 0, 0);
+  if (index == LB_ERR) return false;
+  LRESULT length = SendMessageW(hwnd(list), LB_GETTEXTLEN, index, 0);
+  if (length == LB_ERR || length >= static_cast<LRESULT>(entry.capacity())) return false;
+  SendMessageW(hwnd(list), LB_GETTEXT, index, reinterpret_cast<LPARAM>(entry.buffer()));
+  return true;
+}
+
+// Drive or directory choice: enter the chosen entry (a failure keeps the
+// current directory) and list what is there.
+void onListChoice(void* list, bool listDot) {
+  WideText<kPathCapacity> entry;
+  if (!selectedEntry(list, entry)) return;
+  platform::setCurrentDirectory(entry.view());
+  SendMessageW(hwnd(state.dirList), LB_RESETCONTENT, 0, 0);
+  fillDirList(listDot);
+  showCurrentDirectory();
+}
+
+void onCommand(int id, int code) {
+  if (id == kStartId && code == BN_CLICKED) return onStart();
+  if (id == kStopId && code == BN_CLICKED) return onStop();
+  if (id == kChdirId && code == BN_CLICKED) return onChangeDirectory();
+  if (id == kDriveListId && code == LBN_SELCHANGE) return onListChoice(state.driveList, true);
+  if (id == kDirListId && code == LBN_SELCHANGE) return onListChoice(state.dirList, false);
+}
+
+}  // namespace
+
+bool registerWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = &mainWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"installicon", IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  wc.lpszClassName = kClassName;
+  return RegisterClassExW(&wc) != 0;
+}
+
+bool createMainWindow() {
+  HWND window = CreateWindowExW(0, kClassName, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_MAXIMIZE,
+                                0, 0, state.screenWidth, state.screenHeight, nullptr, nullptr,
+                                static_cast<HINSTANCE>(state.instance), nullptr);
+  state.mainWindow = window;
+  return window != nullptr;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return onCreate(window);
+    case WM_PAINT:
+      onPaint(window);
+      return 0;
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_DESTROY:
+      onDestroy();
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK enterKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+    // Runs the whole installation when the directory is accepted; the edit
+    // box may be gone afterwards.
+    SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(kStartId, BN_CLICKED), 0);
+    if (!IsWindow(edit)) return 0;
+  }
+  return CallWindowProcW(reinterpret_cast<WNDPROC>(state.editDefaultProc), edit, message, wParam,
+                         lParam);
+}
+
+void fillDirList(bool listDot) {
+  platform::FileSearch search;
+  for (bool found = search.first(u"*.*"); found; found = search.next()) {
+    if (!search.isDirectory() || search.isHidden()) continue;
+    if (!listDot && search.name() == u".") continue;
+    SendMessageW(hwnd(state.dirList), LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(search.name().data()));
+  }
+}
+
+void fitDirectoryText(std::u16string_view directory, WideText<kDirTextCapacity>& out) {
+  constexpr std::size_t kLimit = kDirTextCapacity - 1;
+  if (directory.size() <= kLimit) {
+    out.assign(directory);
+    return;
+  }
+  // Keep the end, from a backslash where possible: "…\last\folders".
+  constexpr std::size_t kTail = kLimit - 2;
+  std::size_t start = directory.size() - kTail;
+  std::size_t slash = directory.find(u'\\', start);
+  out.assign(u"\u2026");
+  if (slash == std::u16string_view::npos) {
+    out.append(u'\\');
+    out.append(directory.substr(start));
+  } else {
+    out.append(directory.substr(slash));
+  }
+}
+
+void showCurrentDirectory() {
+  DWORD needed = GetCurrentDirectoryW(0, nullptr);
+  std::vector<wchar_t> buffer(needed + 1, L'\0');
+  DWORD length = needed ? GetCurrentDirectoryW(needed + 1, buffer.data()) : 0;
+  if (length > needed) length = 0;  // changed in between: show nothing rather than garbage
+  WideText<kDirTextCapacity> text;
+  fitDirectoryText(std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), length),
+                   text);
+  giveSmallFont(state.dirEdit);
+  SetWindowTextW(hwnd(state.dirEdit), wide(text.c_str()));
+}

@@ -1,0 +1,46 @@
+// The installer's main window: a borderless full-screen popup with the
+// directory edit box, the Start, Stop and change-directory buttons and, on
+// request, the drive and directory lists.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "text/fixed_text.h"
+
+// Control identifiers (also the command identifiers).
+enum ControlId : int {
+  kStartId = 200,
+  kStopId = 201,
+  kChdirId = 202,
+  kFrameId = 249,
+  kInstDirLabelId = 250,
+  kDriveLabelId = 251,
+  kDirLabelId = 252,
+  kDriveListId = 300,
+  kDirListId = 301,
+  kDirEditId = 350,
+};
+
+// Registers the window class "Installation". Returns false on failure.
+bool registerWindowClass(HINSTANCE instance);
+// Creates the full-screen main window (and, through its creation, the
+// controls) into state.mainWindow. Returns false on failure.
+bool createMainWindow();
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The directory edit box's window procedure: Enter starts the installation.
+LRESULT CALLBACK enterKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Fills dirList with the subdirectories of the current directory (hidden ones
+// left out); "." only when `listDot`.
+void fillDirList(bool listDot);
+
+// The current directory as dirEdit shows it: at most 199 characters. A longer
+// directory is shown as its end behind "…\", which names no usable directory,
+// so pressing Start on it refuses it instead of installing elsewhere.
+constexpr std::size_t kDirTextCapacity = 200;
+void fitDirectoryText(std::u16string_view directory, WideText<kDirTextCapacity>& out);
+// Reads the current directory and puts it into dirEdit (small font, redrawn).
+void showCurrentDirectory();

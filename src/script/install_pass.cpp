@@ -1,0 +1,165 @@
+// The install pass: directories, file copies and profile settings, and the
+// values that later steps of the installation use.
+#include <string_view>
+
+#include "app/state.h"
+#include "platform/file.h"
+#include "platform/profile.h"
+#include "platform/screen.h"
+#include "script/script.h"
+#include "script/script_file.h"
+#include "text/charset.h"
+#include "text/strings.h"
+
+namespace {
+
+using Path = WideText<kPathCapacity>;
+
+// Joins up to three texts into `out`. False when the result would not fit
+// into a path: such a path is never used, since a cut one names another file.
+bool joinPath(Path& out, std::u16string_view a, std::u16string_view b,
+              std::u16string_view c = {}) {
+  return out.assign(a) && out.append(b) && out.append(c);
+}
+
+Path sourcePrefix() {
+  Path prefix = state.setupDir;
+  prefix.ensureTrailingBackslash();
+  return prefix;
+}
+
+// Shows the destination in the window, then copies over whatever is there.
+void copyShown(std::u16string_view source, const Path& destination) {
+  platform::screen().showDestination(destination.view());
+  platform::copyFile(source, destination.view());
+}
+
+// Keeps the current directory and goes back to it when the command is over,
+// whichever way the command ends.
+class DirectoryReturn {
+ public:
+  DirectoryReturn() { platform::currentDirectory(saved_.buffer(), saved_.capacity()); }
+  ~DirectoryReturn() {
+    if (valid()) platform::setCurrentDirectory(saved_.view());
+  }
+  DirectoryReturn(const DirectoryReturn&) = delete;
+  DirectoryReturn& operator=(const DirectoryReturn&) = delete;
+  bool valid() const { return !saved_.empty(); }
+
+ private:
+  Path saved_;
+};
+
+// Copies every file that `pattern` finds in the current directory, by bare
+// name, into installDir + subfolder. Directories are skipped.
+void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
+  platform::FileSearch search;
+  if (!search.first(pattern)) return;
+  do {
+    if (search.isDirectory()) continue;
+    Path destination;
+    if (!joinPath(destination, state.installDir.view(), subfolder) ||
+        !destination.append(u'\\') || !destination.append(search.name())) {
+      continue;
+    }
+    copyShown(search.name(), destination);
+  } while (search.next());
+}
+
+void makeDirectory(const char* argument) {
+  Path path;
+  if (joinPath(path, state.installDir.view(), wideScriptText(argument).view())) {
+    platform::createDirectory(path.view());
+  }
+}
+
+void writeAviDelay(const char* argument) {
+  const char* key = toNarrowScratch(text(StringKey::AviDelay), state.uiCodePage);
+  if (key[0] == 0) return;  // no key name: nothing sensible to write
+  platform::writeProfileStringNarrow("Dictionary", key, argument, "win.ini");
+}
+
+// "setini Key=Value": the key runs up to the first "=", the value is the rest.
+void writeSetting(const char* argument) {
+  char key[kScriptLineCapacity];
+  std::size_t n = 0;
+  for (; argument[n] != 0 && argument[n] != '='; ++n) key[n] = argument[n];
+  if (argument[n] != '=' || n == 0) return;  // no "=" or no key name
+  key[n] = 0;
+  platform::writeProfileStringNarrow("Dictionary", key, argument + n + 1, "win.ini");
+}
+
+void setGroup(const char* argument) {
+  state.groupName.assign(wideScriptText(argument).view());
+  if (state.uninstallPath.empty()) return;
+  platform::writeProfileString(u"Dictionary", u"name", state.groupName.view(),
+                               state.uninstallPath.view());
+}
+
+// "copy source destination": one file of setupDir to a file under installDir.
+void copyOne(const ScriptTokens& tokens) {
+  if (tokens.count < 3) return;
+  Path source;
+  Path destination;
+  if (!joinPath(source, sourcePrefix().view(), wideScriptText(tokens.token[1]).view()) ||
+      !joinPath(destination, state.installDir.view(), wideScriptText(tokens.token[2]).view())) {
+    return;
+  }
+  copyShown(source.view(), destination);
+}
+
+// "xcopy pattern [subfolder]": the files of setupDir that match.
+void copyMatching(const ScriptTokens& tokens) {
+  if (tokens.count < 2) return;
+  DirectoryReturn back;
+  if (!back.valid() || !platform::setCurrentDirectory(sourcePrefix().view())) return;
+  ScriptText subfolder;
+  if (tokens.count >= 3) subfolder = wideScriptText(tokens.token[2]);
+  copyFound(wideScriptText(tokens.token[1]).view(), subfolder.view());
+}
+
+// "sndcopy folder subfolder": every file of a folder of setupDir. A folder
+// that does not exist skips the command.
+void copyFolder(const ScriptTokens& tokens) {
+  if (tokens.count < 3) return;
+  DirectoryReturn back;
+  if (!back.valid() || !platform::setCurrentDirectory(sourcePrefix().view()) ||
+      !platform::setCurrentDirectory(wideScriptText(tokens.token[1]).view())) {
+    return;
+  }
+  copyFound(u"*.*", wideScriptText(tokens.token[2]).view());
+}
+
+void runInstallLine(const ScriptLine& line) {
+  switch (line.keyword) {
+    case Keyword::MkWList: state.makeWordLists = 1; return;
+    case Keyword::Copy: copyOne(splitTokens(line.text)); return;
+    case Keyword::XCopy: copyMatching(splitTokens(line.text)); return;
+    case Keyword::SndCopy: copyFolder(splitTokens(line.text)); return;
+    default: break;
+  }
+  const char* argument = line.argument();
+  if (!argument) return;  // the remaining commands need an argument
+  switch (line.keyword) {
+    case Keyword::Mkdir: makeDirectory(argument); break;
+    case Keyword::IconName:
+      state.makeShortcut = 1;
+      state.shortcutName.assign(wideScriptText(argument).view());
+      break;
+    case Keyword::AviDelay: writeAviDelay(argument); break;
+    case Keyword::SetIni: writeSetting(argument); break;
+    case Keyword::IconGroup: setGroup(argument); break;
+    case Keyword::IconExe: state.shortcutTarget.assign(wideScriptText(argument).view()); break;
+    case Keyword::Display: state.closingTextFile.assign(wideScriptText(argument).view()); break;
+    default: break;  // start-up keywords and unknown lines
+  }
+}
+
+}  // namespace
+
+void runInstallPass() {
+  state.installDir.ensureTrailingBackslash();
+  ScriptFile script(ScriptPass::Install);
+  ScriptLine line;
+  while (script.next(line)) runInstallLine(line);
+}

@@ -1,0 +1,183 @@
+#include "wordlist/list_text.h"
+
+#include <cstring>
+
+#include "platform/codepage.h"
+#include "wordlist/records.h"
+
+namespace {
+
+// One field converted exactly; false with a message when it cannot be.
+bool encodeField(std::u16string_view text, uint32_t codePage, int limit, const char* name,
+                 std::string& bytes, std::string& message) {
+  bytes.clear();
+  if (text.empty()) return true;
+  std::string buffer(4 * text.size() + 4, '\0');
+  int n = platform::wideToMultiByteExact(codePage, text.data(), static_cast<int>(text.size()),
+                                         buffer.data(), static_cast<int>(buffer.size()));
+  if (n < 0) {
+    message = std::string(name) + " \"" + utf16ToUtf8(text) + "\" has a character that code page " +
+              std::to_string(codePage) + " lacks";
+    return false;
+  }
+  if (n == 0) {
+    message = std::string(name) + " \"" + utf16ToUtf8(text) +
+              "\" cannot be converted to code page " + std::to_string(codePage);
+    return false;
+  }
+  if (n > limit) {
+    message = std::string(name) + " \"" + utf16ToUtf8(text) + "\" has " + std::to_string(n) +
+              " bytes in code page " + std::to_string(codePage) + " (at most " +
+              std::to_string(limit) + ")";
+    return false;
+  }
+  bytes.assign(buffer.data(), n);
+  return true;
+}
+
+bool packLine(std::string_view line, uint32_t wordCodePage, uint32_t translationsCodePage,
+              WordRecord& record, std::string& message) {
+  std::size_t tab = line.find('\t');
+  if (tab == std::string_view::npos) {
+    message = "no tab between word and translations";
+    return false;
+  }
+  std::u16string word, translations;
+  if (!utf8ToUtf16(line.substr(0, tab), word) || !utf8ToUtf16(line.substr(tab + 1), translations)) {
+    message = "invalid UTF-8";
+    return false;
+  }
+  std::string wordBytes, translationsBytes;
+  if (!encodeField(word, wordCodePage, kWordMaxBytes, "word", wordBytes, message)) return false;
+  if (!encodeField(translations, translationsCodePage, kTranslationsMaxBytes, "translations",
+                   translationsBytes, message)) {
+    return false;
+  }
+  std::memset(&record, 0, sizeof record);
+  std::memcpy(record.word, wordBytes.data(), wordBytes.size());
+  std::memcpy(record.translations, translationsBytes.data(), translationsBytes.size());
+  return true;
+}
+
+void appendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string fieldToUtf8(const char* field, int width, uint32_t codePage) {
+  int length = fieldTextLength(field, width, codePage);
+  if (length == 0) return {};
+  char16_t wide[kTranslationsFieldSize + 1];
+  int n = platform::multiByteToWide(codePage, field, length, wide, kTranslationsFieldSize + 1);
+  return utf16ToUtf8(std::u16string_view(wide, n > 0 ? n : 0));
+}
+
+}  // namespace
+
+bool utf8ToUtf16(std::string_view in, std::u16string& out) {
+  out.clear();
+  std::size_t i = 0;
+  while (i < in.size()) {
+    unsigned char b = static_cast<unsigned char>(in[i]);
+    uint32_t c;
+    int extra;
+    if (b < 0x80) {
+      c = b, extra = 0;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      c = b & 0x1F, extra = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      c = b & 0x0F, extra = 2;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      c = b & 0x07, extra = 3;
+    } else {
+      return false;
+    }
+    if (i + extra >= in.size()) return false;  // sequence cut off
+    for (int k = 1; k <= extra; ++k) {
+      unsigned char t = static_cast<unsigned char>(in[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      c = c << 6 | (t & 0x3F);
+    }
+    if ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
+        (c >= 0xD800 && c <= 0xDFFF)) {
+      return false;
+    }
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 | c >> 10);
+      out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::string utf16ToUtf8(std::u16string_view in) {
+  std::string out;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    uint32_t c = in[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+        in[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    appendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string packListText(std::string_view text, uint32_t wordCodePage,
+                         uint32_t translationsCodePage, std::vector<ListTextProblem>& problems) {
+  problems.clear();
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::string records;
+  int lineNumber = 0;
+  while (!text.empty()) {
+    ++lineNumber;
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
+    WordRecord record;
+    std::string message;
+    if (!packLine(line, wordCodePage, translationsCodePage, record, message)) {
+      problems.push_back({lineNumber, message});
+      continue;
+    }
+    records.append(reinterpret_cast<const char*>(&record), sizeof record);
+  }
+  if (!problems.empty()) records.clear();
+  return records;
+}
+
+std::string unpackListRecords(std::string_view records, uint32_t wordCodePage,
+                              uint32_t translationsCodePage) {
+  std::string text;
+  for (std::size_t at = 0; at + kWordRecordSize <= records.size(); at += kWordRecordSize) {
+    WordRecord record;
+    std::memcpy(&record, records.data() + at, sizeof record);
+    text += fieldToUtf8(record.word, kWordFieldSize, wordCodePage);
+    text += '\t';
+    text += fieldToUtf8(record.translations, kTranslationsFieldSize, translationsCodePage);
+    text += '\n';
+  }
+  return text;
+}

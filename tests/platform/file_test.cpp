@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/faults.h"
+#include "platform/file.h"
+#include "support/test_support.h"
+
+using namespace std::string_literals;
+using platform::File;
+using platform::OpenMode;
+using testing_support::ScratchDir;
+using testing_support::u8;
+
+namespace {
+
+// Every line that readLine gives with a buffer of `capacity` bytes.
+std::vector<std::string> readLines(std::u16string_view name, OpenMode mode, int capacity) {
+  File file = File::open(name, mode);
+  EXPECT_TRUE(file.isOpen());
+  std::vector<std::string> lines;
+  std::vector<char> buffer(static_cast<std::size_t>(capacity) + 4, '\x55');
+  while (file.readLine(buffer.data(), capacity)) {
+    lines.emplace_back(buffer.data());
+    EXPECT_EQ(buffer[static_cast<std::size_t>(capacity)], '\x55') << "written past the buffer";
+  }
+  EXPECT_FALSE(file.failed());
+  return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += "[" + line + "]";
+  return out;
+}
+
+}  // namespace
+
+TEST(FileReadLine, TextAndBinaryModes) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    OpenMode mode;
+    std::vector<std::string> lines;
+  };
+  const Row rows[] = {
+      {"CR LF becomes LF", "one\r\ntwo\r\n", OpenMode::ReadText, {"one\n", "two\n"}},
+      {"last line without newline", "one\ntwo", OpenMode::ReadText, {"one\n", "two"}},
+      {"lone CR kept", "a\rb\r\n\r", OpenMode::ReadText, {"a\rb\n", "\r"}},
+      {"CR CR LF", "a\r\r\nb", OpenMode::ReadText, {"a\r\n", "b"}},
+      {"empty lines", "\r\n\n", OpenMode::ReadText, {"\n", "\n"}},
+      {"binary keeps CR LF", "one\r\ntwo", OpenMode::ReadBinary, {"one\r\n", "two"}},
+      {"empty file", "", OpenMode::ReadText, {}},
+  };
+  for (const Row& row : rows) {
+    ScratchDir dir;
+    dir.write(u"in.txt", row.bytes);
+    EXPECT_EQ(joined(readLines(u"in.txt", row.mode, 100)), joined(row.lines)) << row.name;
+  }
+}
+
+TEST(FileReadLine, LongLineIsReadInPieces) {
+  ScratchDir dir;
+  std::string longLine(150, 'x');
+  longLine[98] = 'A';  // last byte of the first piece
+  longLine[99] = 'B';  // first byte of the second
+  dir.write(u"in.txt", longLine + "\r\nshort\r\n" + std::string(99, 'y') + "\r\n");
+  std::vector<std::string> lines = readLines(u"in.txt", OpenMode::ReadText, 100);
+  ASSERT_EQ(lines.size(), 5u) << joined(lines);
+  EXPECT_EQ(lines[0], longLine.substr(0, 99));
+  EXPECT_EQ(lines[1], longLine.substr(99) + "\n");
+  EXPECT_EQ(lines[2], "short\n");
+  // 99 bytes fill the buffer; the newline comes as a piece of its own.
+  EXPECT_EQ(lines[3], std::string(99, 'y'));
+  EXPECT_EQ(lines[4], "\n");
+}
+
+TEST(FileReadLine, CrLfAcrossAPieceBoundary) {
+  ScratchDir dir;
+  // The CR is the 99th byte: the pair still reads as one newline.
+  dir.write(u"in.txt", std::string(98, 'z') + "\r\nnext");
+  std::vector<std::string> lines = readLines(u"in.txt", OpenMode::ReadText, 100);
+  ASSERT_EQ(lines.size(), 2u) << joined(lines);
+  EXPECT_EQ(lines[0], std::string(98, 'z') + "\n");
+  EXPECT_EQ(lines[1], "next");
+}
+
+TEST(FileWrite, TextModeWritesCrLfBinaryModeIsUntouched) {
+  ScratchDir dir;
+  {
+    File text = File::open(u"text.txt", OpenMode::WriteText);
+    ASSERT_TRUE(text.isOpen());
+    EXPECT_EQ(text.write("a\nb\r\n", 5), 5u);
+    EXPECT_TRUE(text.close());
+    File binary = File::open(u"binary.bin", OpenMode::WriteBinary);
+    EXPECT_TRUE(binary.writeAll("a\nb\r\n\0\x1A"s));
+    EXPECT_TRUE(binary.close());
+  }
+  EXPECT_EQ(dir.read(u"text.txt"), "a\r\nb\r\r\n");
+  EXPECT_EQ(dir.read(u"binary.bin"), "a\nb\r\n\0\x1A"s);
+}
+
+TEST(FileSize, ReportsBytesAndKeepsThePosition) {
+  ScratchDir dir;
+  dir.write(u"data.bin", std::string(1234, 'd'));
+  File file = File::open(u"data.bin", OpenMode::ReadBinary);
+  char buffer[10];
+  ASSERT_EQ(file.read(buffer, 10), 10u);
+  EXPECT_EQ(file.size(), 1234);
+  EXPECT_EQ(file.tell(), 10);
+  dir.write(u"empty.bin", "");
+  EXPECT_EQ(File::open(u"empty.bin", OpenMode::ReadBinary).size(), 0);
+  EXPECT_EQ(File().size(), -1) << "a file that is not open";
+  EXPECT_FALSE(File::open(u"missing.bin", OpenMode::ReadBinary).isOpen());
+}
+
+TEST(Faults, FailTheNthOperationOnly) {
+  ScratchDir dir;
+  // Write: the second write fails, the first and third succeed.
+  {
+    platform::faults::failNth(platform::faults::Op::Write, 2);
+    File file = File::open(u"w.txt", OpenMode::WriteBinary);
+    EXPECT_EQ(file.write("one", 3), 3u);
+    EXPECT_EQ(file.write("two", 3), 0u);
+    EXPECT_TRUE(file.failed());
+    EXPECT_EQ(file.write("six", 3), 3u);
+    EXPECT_FALSE(file.close()) << "close reports the earlier failure";
+  }
+  EXPECT_EQ(dir.read(u"w.txt"), "onesix");
+
+  // Flush.
+  {
+    platform::faults::failNth(platform::faults::Op::Flush, 1);
+    File file = File::open(u"f.txt", OpenMode::WriteBinary);
+    EXPECT_TRUE(file.writeAll("data"));
+    EXPECT_FALSE(file.flush());
+    EXPECT_TRUE(file.failed());
+    EXPECT_TRUE(File::open(u"g.txt", OpenMode::WriteBinary).flush()) << "only the first fails";
+  }
+
+  // Rename: both kinds of rename count.
+  dir.write(u"a.txt", "a");
+  platform::faults::failNth(platform::faults::Op::Rename, 1);
+  EXPECT_FALSE(platform::renameFile(u"a.txt", u"b.txt"));
+  EXPECT_TRUE(dir.exists(u"a.txt"));
+  EXPECT_FALSE(dir.exists(u"b.txt"));
+  platform::faults::failNth(platform::faults::Op::Rename, 1);
+  EXPECT_FALSE(platform::replaceFile(u"a.txt", u"b.txt"));
+  EXPECT_TRUE(platform::renameFile(u"a.txt", u"b.txt"));
+
+  // Directory creation.
+  platform::faults::failNth(platform::faults::Op::MakeDir, 1);
+  EXPECT_FALSE(platform::createDirectory(u"sub"));
+  EXPECT_FALSE(dir.exists(u"sub"));
+  EXPECT_TRUE(platform::createDirectory(u"sub"));
+  EXPECT_FALSE(platform::createDirectory(u"sub")) << "it exists now";
+
+  // reset disarms.
+  platform::faults::failNth(platform::faults::Op::MakeDir, 1);
+  platform::faults::reset();
+  EXPECT_TRUE(platform::createDirectory(u"sub2"));
+}
+
+TEST(ReplaceFile, ReplacesOrKeepsTheTarget) {
+  ScratchDir dir;
+  dir.write(u"new.tmp", "new");
+  dir.write(u"target.txt", "old");
+  EXPECT_TRUE(platform::replaceFile(u"new.tmp", u"target.txt"));
+  EXPECT_EQ(dir.read(u"target.txt"), "new");
+  EXPECT_FALSE(dir.exists(u"new.tmp"));
+
+  // Failing: a missing source, then an injected failure.
+  EXPECT_FALSE(platform::replaceFile(u"missing.tmp", u"target.txt"));
+  EXPECT_EQ(dir.read(u"target.txt"), "new");
+  dir.write(u"newer.tmp", "newer");
+  platform::faults::failNth(platform::faults::Op::Rename, 1);
+  EXPECT_FALSE(platform::replaceFile(u"newer.tmp", u"target.txt"));
+  EXPECT_EQ(dir.read(u"target.txt"), "new");
+  EXPECT_EQ(dir.read(u"newer.tmp"), "newer");
+
+  // Plain rename refuses an existing target.
+  EXPECT_FALSE(platform::renameFile(u"newer.tmp", u"target.txt"));
+  EXPECT_EQ(dir.read(u"target.txt"), "new");
+}
+
+TEST(CurrentDirectory, TooSmallBufferGivesZeroAndEmptyText) {
+  ScratchDir dir;
+  char16_t full[600];
+  std::size_t n = platform::currentDirectory(full, 600);
+  ASSERT_GT(n, 3u);
+  EXPECT_EQ(std::u16string(full), dir.path()) << u8(full);
+  EXPECT_EQ(std::u16string(full).size(), n);
+
+  struct Row {
+    const char* name;
+    std::size_t capacity;
+    std::size_t result;
+  };
+  const Row rows[] = {
+      {"exact fit", n + 1, n}, {"no room for the zero", n, 0}, {"far too small", 4, 0}};
+  for (const Row& row : rows) {
+    std::vector<char16_t> buffer(row.capacity + 2, u'#');
+    EXPECT_EQ(platform::currentDirectory(buffer.data(), row.capacity), row.result) << row.name;
+    EXPECT_EQ(std::u16string(buffer.data()).size(), row.result) << row.name;
+    EXPECT_EQ(buffer[row.capacity], u'#') << row.name << ": written past the buffer";
+  }
+}

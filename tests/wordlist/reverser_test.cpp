@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "list_helpers.h"
+#include "platform/faults.h"
+#include "platform/file.h"
+
+using list_test::ListBuildTest;
+using list_test::Pair;
+using list_test::record;
+using testing_support::u16;
+
+namespace {
+
+std::vector<std::string> withPrefix(const std::vector<std::string>& calls,
+                                    std::string_view prefix) {
+  std::vector<std::string> out;
+  for (const std::string& c : calls) {
+    if (c.compare(0, prefix.size(), prefix) == 0) out.push_back(c);
+  }
+  return out;
+}
+
+const std::vector<std::string> kEmptyListCalls = {
+    "beginList",
+    "waitCursor",
+    "progress 30,155,380,175 fill=0 text=0%",
+    "label 30,170,480,200 ReadFrom",
+    "progress 30,155,380,175 fill=64 text=10%",
+    "label 300,170,480,200 Done",
+    "progress 30,155,380,175 fill=117 text=25%",
+    "label 30,195,480,225 WriteTemp",
+    "label 300,195,480,225 Done",
+    "progress 30,155,380,175 fill=205 text=50%",
+    "label 30,220,480,250 ReadTo",
+    "label 300,220,480,250 Done",
+    "label 30,245,400,275 SortTo",
+    "label 300,245,480,275 Done",
+    "progress 30,155,380,175 fill=292 text=75%",
+    "label 30,270,480,300 WriteTo",
+    "label 300,270,480,300 Done",
+    "progress 30,155,380,175 fill=379 text=100%",
+    "endList",
+    "restoreCursor",
+};
+
+}  // namespace
+
+TEST_F(ListBuildTest, EmptyListDrawsAllSixProgressPointsAndPhaseLines) {
+  EXPECT_TRUE(build(std::string()).empty());
+  EXPECT_EQ(dir.read(u"out.lst"), "");
+  EXPECT_TRUE(dir.exists(u"out.lst"));
+  EXPECT_EQ(screen.calls, kEmptyListCalls);
+  EXPECT_EQ(state.progressY, 205);
+  EXPECT_EQ(state.debugLineY, 295);
+}
+
+TEST_F(ListBuildTest, WithoutDebugModeOnlyBarsAndRecordCountersAreDrawn) {
+  state.debugMode = 0;
+  std::vector<Pair> source;
+  for (int i = 0; i < 150; ++i) {
+    std::string n = std::to_string(1000 + i);
+    source.push_back({"w" + n, "t" + n});
+  }
+  build(source);
+  std::vector<std::string> expected = {"beginList",
+                                       "waitCursor",
+                                       "progress 30,155,380,175 fill=0 text=0%",
+                                       "progress 30,155,380,175 fill=64 text=10%",
+                                       "counter 210,170,290,186 0",
+                                       "counter 210,170,290,186 100",
+                                       "progress 30,155,380,175 fill=117 text=25%",
+                                       "counter 210,170,290,186 0",
+                                       "counter 210,170,290,186 100",
+                                       "progress 30,155,380,175 fill=205 text=50%",
+                                       "counter 210,170,290,186 0",
+                                       "counter 210,170,290,186 100",
+                                       "progress 30,155,380,175 fill=292 text=75%",
+                                       "counter 210,170,290,186 0",
+                                       "counter 210,170,290,186 100",
+                                       "progress 30,155,380,175 fill=379 text=100%",
+                                       "endList",
+                                       "restoreCursor"};
+  EXPECT_EQ(screen.calls, expected);
+  EXPECT_EQ(state.comparisonCount, 0) << "comparisons are counted only in debug mode";
+  EXPECT_EQ(state.debugLineY, 170);
+}
+
+TEST_F(ListBuildTest, CountersRunOnTheirPhaseLines) {
+  std::vector<Pair> source;
+  for (int i = 0; i < 150; ++i) {
+    std::string n = std::to_string(1000 + i);
+    source.push_back({"w" + n, "t" + n});
+  }
+  build(source);
+  auto line = [&](int y) {
+    return withPrefix(screen.calls, "counter 210," + std::to_string(y) + ",");
+  };
+  std::vector<std::string> hundreds = {"0", "100"};
+  for (int y : {170, 195, 220, 270}) {
+    std::vector<std::string> shown;
+    for (const std::string& c : line(y)) shown.push_back(c.substr(c.rfind(' ') + 1));
+    EXPECT_EQ(shown, hundreds) << "line at y " << y;
+  }
+  // The sorting line shows comparisonCount at every multiple of 1000 reached.
+  std::vector<std::string> sortShown;
+  for (const std::string& c : line(245)) sortShown.push_back(c.substr(c.rfind(' ') + 1));
+  ASSERT_GT(state.comparisonCount, 0);
+  std::vector<std::string> multiples;
+  for (int k = 0; k < state.comparisonCount; k += 1000) multiples.push_back(std::to_string(k));
+  EXPECT_EQ(sortShown, multiples);
+  EXPECT_EQ(testing_support::u8(state.counterText.view()), "149") << "last merged index";
+}
+
+TEST_F(ListBuildTest, ComparisonCountRunsOnAcrossLists) {
+  std::vector<Pair> first, second;
+  for (int i = 0; i < 600; ++i)
+    first.push_back({"w" + std::to_string(i), "t" + std::to_string(i * 7919 % 600)});
+  for (int i = 0; i < 300; ++i)
+    second.push_back({"v" + std::to_string(i), "u" + std::to_string(i * 31 % 300)});
+  build(second);
+  const int32_t secondAlone = state.comparisonCount;
+  state.comparisonCount = 0;
+  build(first);
+  const int32_t afterFirst = state.comparisonCount;
+  ASSERT_GT(afterFirst, 1000);
+  screen.calls.clear();
+  const int sortLine = state.debugLineY + 3 * 25;
+  build(second);
+  EXPECT_EQ(state.comparisonCount, afterFirst + secondAlone);
+  // The second list's sorting line shows the multiples of 1000 passed during
+  // its own sort, continuing the first list's count.
+  std::string prefix = "counter 210," + std::to_string(sortLine) + ",";
+  std::vector<std::string> expected;
+  for (int k = (afterFirst + 999) / 1000 * 1000; k < state.comparisonCount; k += 1000) {
+    expected.push_back(prefix + "290," + std::to_string(sortLine + 16) + " " + std::to_string(k));
+  }
+  EXPECT_EQ(withPrefix(screen.calls, prefix), expected);
+}
+
+TEST_F(ListBuildTest, TrailingPartialRecordIsIgnored) {
+  std::string bytes = record("huis", "house") + record("boom", "tree") + "xy";
+  ASSERT_EQ(bytes.size(), 170u);
+  std::vector<Pair> expected = {{"house", "huis"}, {"tree", "boom"}};
+  EXPECT_EQ(build(bytes), expected);
+}
+
+struct ReversalRow {
+  const char* name;
+  std::vector<Pair> source;
+  std::vector<Pair> expected;
+};
+
+TEST_F(ListBuildTest, ReversalAndMergeRows) {
+  const std::string a20(20, 'a'), b27(27, 'b'), b28(28, 'b'), c5(5, 'c');
+  const std::vector<ReversalRow> rows = {
+      {"empty translations give nothing", {{"leeg", ""}, {"komma", ",,,"}}, {}},
+      {"space after comma is skipped",
+       {{"huis", "house, home"}},
+       {{"home", "huis"}, {"house", "huis"}}},
+      {"space before comma stays",
+       {{"huis", "house ,home"}},
+       {{"home", "huis"}, {"house ", "huis"}}},
+      {"leading commas", {{"x", ",,a"}}, {{"a", "x"}}},
+      {"spaces-only token gives an empty word",
+       {{"x", "a,   ,b"}},
+       {{"", "x"}, {"a", "x"}, {"b", "x"}}},
+      {"equal headwords merge in record order",
+       {{"huis", "house, home"}, {"woning", "house"}},
+       {{"home", "huis"}, {"house", "huis, woning"}}},
+      {"20 + 28 + 2 is not below 50: dropped", {{a20, "h"}, {b28, "h"}}, {{"h", a20}}},
+      {"20 + 27 + 2 = 49: appended", {{a20, "h"}, {b27, "h"}}, {{"h", a20 + ", " + b27}}},
+      {"a shorter one after a dropped one is appended",
+       {{a20, "h"}, {b28, "h"}, {c5, "h"}},
+       {{"h", a20 + ", " + c5}}},
+      {"letter case separates records but not places",
+       {{"p", "apple"}, {"q", "Banana"}, {"r", "APPLE"}, {"s", "apple"}},
+       {{"apple", "p"}, {"APPLE", "r"}, {"apple", "s"}, {"Banana", "q"}}},
+      {"token over 30 bytes is left out", {{"x", std::string(31, 't') + ",ok"}}, {{"ok", "x"}}},
+      {"C order: underscore before letters, case ignored",
+       {{"1", "zebra"}, {"2", "_x"}, {"3", "Apple"}, {"4", "banana"}},
+       {{"_x", "2"}, {"Apple", "3"}, {"banana", "4"}, {"zebra", "1"}}},
+  };
+  for (const ReversalRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(build(row.source), row.expected);
+  }
+}
+
+TEST_F(ListBuildTest, BothSortMethodsGiveTheSameFile) {
+  std::vector<Pair> source = {{"huis", "house, home, Home"},
+                              {"woning", "house, dwelling"},
+                              {"thuis", "home"},
+                              {"co-op", "Co-op, coop"},
+                              {"x", "_a,ab, a-b"}};
+  std::vector<Pair> byKeys = build(source, ListSort::SortKeys);
+  std::vector<Pair> byComparison = build(source, ListSort::PerComparison);
+  EXPECT_EQ(byKeys, byComparison);
+  ASSERT_TRUE(platform::setRuntimeCollation(u"english_usa.1252"));
+  EXPECT_EQ(build(source, ListSort::SortKeys), build(source, ListSort::PerComparison));
+}
+
+TEST_F(ListBuildTest, DoubleByteMergeIsCutBeforeALeadByte) {
+  state.listCodePage = 932;
+  const std::string a = "\x82\xa0", i = "\x82\xa2";  // two kana, two bytes each
+  std::string first, second = "x";
+  for (int k = 0; k < 15; ++k) first += a;
+  for (int k = 0; k < 10; ++k) second += i;
+  std::string expected = first + ", x";
+  for (int k = 0; k < 8; ++k) expected += i;
+  ASSERT_EQ(expected.size(), 49u) << "byte 50 would split the ninth kana";
+  EXPECT_EQ(build({{first, "h"}, {second, "h"}}), (std::vector<Pair>{{"h", expected}}));
+}
+
+TEST_F(ListBuildTest, SortTableOrdersTheList) {
+  dir.mkdir(u"tables");
+  std::string table(256, '\0');
+  for (int c = 'a'; c <= 'z'; ++c) table[c] = static_cast<char>(200 - (c - 'a'));  // z first
+  table['-'] = 1;
+  dir.write(u"tables\\english.stb", table);
+  std::vector<Pair> source = {{"1", "ab, zz, a-b, m"}};
+  std::vector<Pair> expected = {{"zz", "1"}, {"m", "1"}, {"ab", "1"}, {"a-b", "1"}};
+  EXPECT_EQ(build(source), expected);
+  EXPECT_TRUE(sortTableLoaded);
+  EXPECT_EQ(build(source, ListSort::PerComparison), expected);
+}
+
+struct FatalRow {
+  const char* name;
+  void (*arrange)(testing_support::ScratchDir& dir);
+  std::u16string message;
+};
+
+TEST_F(ListBuildTest, FatalConditions) {
+  const std::vector<FatalRow> rows = {
+      {"missing source", [](auto& d) { platform::removeFile(d.path() + u"\\in.lst"); },
+       u"Input file \"in.lst\" missing"},
+      {"temporary file in a missing folder",
+       [](auto&) { list_test::setString(StringKey::Install_TaalTemp, u"nodir\\taal.tmp"); },
+       u"Can't create tempfile"},
+      {"temporary record not written",
+       [](auto&) { platform::faults::failNth(platform::faults::Op::Write, 1); },
+       u"Write error tempfile"},
+      {"output in a missing folder",
+       [](auto&) { std::strcpy(state.outputListName, "nodir\\out.lst"); },
+       u"Can't create output file \"nodir\\out.lst\" "},
+      {"output record not written",
+       [](auto&) { platform::faults::failNth(platform::faults::Op::Write, 3); },
+       u"Write error output file"},
+      {"source read fails after counting",
+       [](auto&) { platform::faults::failNth(platform::faults::Op::Read, 1); },
+       u"Read error input file \"in.lst\""},
+      {"temporary read fails after counting",
+       [](auto&) { platform::faults::failNth(platform::faults::Op::Read, 2); },
+       u"Read error tempfile"},
+  };
+  for (const FatalRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    platform::faults::reset();
+    dir.write(u"in.lst", record("huis", "house, home"));
+    row.arrange(dir);
+    EXPECT_FATAL(buildReversedList(), FatalKind::Error, row.message);
+  }
+}
+
+// Deletes the temporary file when the reversal's "Done" is drawn, so that it
+// cannot be opened again.
+class TempThief : public testing_support::RecordingScreen {
+ public:
+  std::u16string tempPath;
+  void label(std::u16string_view text, platform::Rect r) override {
+    RecordingScreen::label(text, r);
+    if (text == u"Done" && r.top == 195) platform::removeFile(tempPath);
+  }
+};
+
+TEST_F(ListBuildTest, TemporaryFileThatCannotBeReopenedIsFatal) {
+  TempThief thief;
+  thief.tempPath = dir.path() + u"\\taal.tmp";
+  platform::setScreen(&thief);
+  dir.write(u"in.lst", record("huis", "house"));
+  EXPECT_FATAL(buildReversedList(), FatalKind::Error, u"Can't open tempfile");
+}
+
+TEST_F(ListBuildTest, ListPathsLongerThan79CharactersAreFatal) {
+  // PathLanguage + "in.lst": 73 + 6 = 79 characters fit; one more does not.
+  std::strcpy(state.outputListName, "ou.lst");
+  std::u16string folder73 = u"lists\\" + std::u16string(67, u'd');
+  list_test::setString(StringKey::PathLanguage, folder73.c_str());
+  EXPECT_FATAL(buildReversedList(), FatalKind::Error,
+               u"Input file \"" + folder73 + u"in.lst\" missing");
+
+  std::u16string folder74 = folder73 + u"e";
+  list_test::setString(StringKey::PathLanguage, folder74.c_str());
+  EXPECT_FATAL(buildReversedList(), FatalKind::Error, u"Path too long \"" + folder74 + u"in.lst\"");
+
+  list_test::setString(StringKey::PathLanguage, u"");
+  std::strcpy(state.outputListName, std::string(80, 'o').c_str());
+  EXPECT_FATAL(buildReversedList(), FatalKind::Error,
+               u"Path too long \"" + std::u16string(80, u'o') + u"\"");
+}
+
+TEST_F(ListBuildTest, ListNamesAreConvertedWithTheInterfaceCodePage) {
+  state.uiCodePage = 1251;
+  std::strcpy(state.inputListName, "\xe4\xe0.lst");  // Cyrillic "da"
+  EXPECT_FATAL(buildReversedList(), FatalKind::Error,
+               u"Input file \"" + u16("да.lst") + u"\" missing");
+}
+
+TEST(WriteReversedRecord, ByteLimitsOfWordAndToken) {
+  testing_support::ScratchDir dir;
+  state.listCodePage = 932;
+  state.homeCodePage = 1252;
+  std::u16string kana25(25, u'\u3042'), kana26(26, u'\u3042'), kana30(30, u'\u3042');
+  struct Row {
+    const char* name;
+    std::u16string word, token;
+    bool written;
+  } rows[] = {
+      {"50-byte word", kana25, u"home", true},
+      {"52-byte word", kana26, u"home", false},
+      {"60-byte word (30 double-byte characters)", kana30, u"home", false},
+      {"30-byte token after skipped spaces", u"huis", u"   " + std::u16string(30, u't'), true},
+      {"31-byte token", u"huis", std::u16string(31, u't'), false},
+  };
+  platform::File file =
+      platform::File::open(dir.path() + u"\\t.tmp", platform::OpenMode::WriteBinary);
+  int expectedRecords = 0;
+  for (const Row& row : rows) {
+    EXPECT_EQ(writeReversedRecord(file, row.word.c_str(), row.token), row.written) << row.name;
+    expectedRecords += row.written;
+  }
+  file.close();
+  std::vector<Pair> got = list_test::parse(dir.read(u"t.tmp"));
+  ASSERT_EQ(static_cast<int>(got.size()), expectedRecords);
+  EXPECT_EQ(got[0].word, "home");
+  EXPECT_EQ(got[0].translations.size(), 50u);
+  EXPECT_EQ(got[1].word, std::string(30, 't'));
+  std::string bytes = dir.read(u"t.tmp");
+  EXPECT_EQ(bytes.substr(84 + 30, 1), std::string(1, '\0')) << "byte 30 of a full word is zero";
+  EXPECT_EQ(bytes.substr(84 + 31 + 4), std::string(84 - 35, '\0')) << "rest zero-filled";
+}
