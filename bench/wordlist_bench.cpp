@@ -8,8 +8,9 @@
 // installer's list paths are limited to 79 characters). --locale "table"
 // sorts with tables\table.stb, which must exist. --pairs keeps a copy of the
 // reversed pairs (the temporary file) for comparisons with other sorters.
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
