@@ -15,6 +15,11 @@ fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # WINE_PREFIX_TEMPLATE: a prefix to copy when WINEPREFIX does not exist yet.
 "$here/wine-prefix.sh" "$WINEPREFIX" ${WINE_PREFIX_TEMPLATE:+"$WINE_PREFIX_TEMPLATE"}
+# WINE_SERVER_WAIT=1: first wait until the prefix's Wine server has ended, so
+# that the program starts a fresh one on this run's display (a server left
+# running by a program on another display, or on none, would keep its desktop
+# there).
+if [ "${WINE_SERVER_WAIT:-}" = 1 ]; then wineserver -w; fi
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 wine "$exe" "$@" >"$tmp/out" 2>"$tmp/err" </dev/null

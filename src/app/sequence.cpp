@@ -107,8 +107,13 @@ void showClosingText() {
   if (!file) return showFallbackBox();
   int64_t size = file.size();
   if (size < 0) return showFallbackBox();
-  std::vector<char> bytes(static_cast<std::size_t>(size) + 1, 0);
-  file.read(bytes.data(), static_cast<std::size_t>(size));
+  // No more than kClosingBytesLimit bytes can reach the box, so no more are
+  // read: a file of gigabytes needs no buffer of its size.
+  std::size_t wanted = size < static_cast<int64_t>(kClosingBytesLimit)
+                           ? static_cast<std::size_t>(size)
+                           : kClosingBytesLimit;
+  std::vector<char> bytes(wanted + 1, 0);
+  file.read(bytes.data(), wanted);
 
   auto message = std::make_unique<WideText<kClosingTextLimit + 1>>();
   convertClosingText(bytes, *message);

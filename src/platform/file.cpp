@@ -22,7 +22,8 @@ File::File(File&& other) noexcept
     : stream_(std::exchange(other.stream_, nullptr)),
       text_(other.text_),
       failed_(other.failed_),
-      pushedBack_(other.pushedBack_) {}
+      pushedBack_(other.pushedBack_),
+      lineLength_(other.lineLength_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -31,6 +32,7 @@ File& File::operator=(File&& other) noexcept {
     text_ = other.text_;
     failed_ = other.failed_;
     pushedBack_ = other.pushedBack_;
+    lineLength_ = other.lineLength_;
   }
   return *this;
 }
@@ -103,6 +105,7 @@ bool File::readLine(char* buffer, int capacity) {
   }
   buffer[n] = 0;
   if (n == 0) return false;
+  lineLength_ = static_cast<std::size_t>(n);
   return true;
 }
 

@@ -50,6 +50,9 @@ class File {
   // read (end of file or read error; failed() tells which). In text mode a
   // CR directly before a LF is dropped.
   bool readLine(char* buffer, int capacity);
+  // The number of bytes that the last successful readLine stored, zero bytes
+  // inside the line included (where strlen would stop early).
+  std::size_t lineLength() const { return lineLength_; }
 
   // Size in bytes, or -1 when it cannot be determined. The position is kept.
   int64_t size();
@@ -71,6 +74,7 @@ class File {
   bool text_ = false;
   bool failed_ = false;
   int pushedBack_ = -1;
+  std::size_t lineLength_ = 0;
 };
 
 // Deletes a file. Returns false when it could not be deleted.
@@ -87,6 +91,9 @@ bool copyFile(std::u16string_view from, std::u16string_view to);
 bool createDirectory(std::u16string_view path);
 // True when a file or directory of that name exists.
 bool pathExists(std::u16string_view path);
+// True when a file of that name exists and is marked read-only
+// (FILE_ATTRIBUTE_READONLY): its owner does not want it changed.
+bool isReadOnly(std::u16string_view path);
 
 // Copies the current directory into `buffer` (zero-terminated) and returns
 // its length. Returns 0 and leaves an empty text when it does not fit into

@@ -39,8 +39,10 @@ constexpr int kLineSize = 300;
 using platform::File;
 using platform::OpenMode;
 
+// A name too long for the path buffer stays empty rather than being cut
+// into the name of another file: it then opens and replaces nothing.
 std::u16string_view registryPath() {
-  state.registryPath.assign(text(StringKey::FilenameIni));
+  if (!state.registryPath.assign(text(StringKey::FilenameIni))) state.registryPath.clear();
   return state.registryPath.view();
 }
 
@@ -92,20 +94,23 @@ class LineReader {
   bool next() {
     if (!file_.readLine(buffer_, size_)) return false;
     startsLine_ = nextStartsLine_;
-    std::size_t n = std::strlen(buffer_);
-    nextStartsLine_ = n > 0 && buffer_[n - 1] == '\n';
+    // The piece's length as read: a zero byte inside a line is copied like
+    // any other byte, and the line's newline is never lost behind it.
+    length_ = file_.lineLength();
+    nextStartsLine_ = length_ > 0 && buffer_[length_ - 1] == '\n';
     return true;
   }
   bool startsLine() const { return startsLine_; }
   // True when the current piece ends its line (with a newline, or at the
   // end of the file).
   bool endsLine() const { return nextStartsLine_ || file_.atEnd(); }
-  std::string_view line() const { return buffer_; }
+  std::string_view line() const { return {buffer_, length_}; }
 
  private:
   File& file_;
   char* buffer_;
   int size_;
+  std::size_t length_ = 0;
   bool startsLine_ = true;
   bool nextStartsLine_ = true;
 };
@@ -157,6 +162,8 @@ class TmpFile {
 File openForChange(TmpFile& tmp) {
   File source = File::open(registryPath(), OpenMode::ReadText);
   if (!source) raiseFatal(u"Can't open DICT.INI");
+  // A registry marked read-only is left as its owner wants it.
+  if (platform::isReadOnly(registryPath())) raiseFatal(u"DICT.INI is read-only");
   if (!tmp.create()) raiseFatal(u"Can't open TMP.INI");
   return source;
 }
@@ -356,13 +363,15 @@ int countLanguageEntries() {
 // EOF marker) is kept as it was. When nothing follows, the file ends with the
 // EOF marker. A file without such a header line is copied unchanged.
 //
-// The sort gives up (-1, dict.ini untouched) when the file cannot be read,
-// memory runs out, an entry line does not fit the 300-byte line buffer, or
-// the file no longer holds languageEntryCount entries.
+// The sort gives up (-1, dict.ini untouched) when the file cannot be read or
+// is marked read-only, memory runs out, an entry line does not fit the
+// 300-byte line buffer or holds a zero byte, or the file no longer holds
+// languageEntryCount entries.
 int sortLanguageSection() {
   const int count = state.languageEntryCount;
   if (count < 0) return -1;
   std::u16string_view path = registryPath();
+  if (platform::isReadOnly(path)) return -1;  // left as its owner wants it
   File source = File::open(path, OpenMode::ReadText);
   if (!source) return -1;
   NarrowText<kScratchCapacity> header = narrowText(StringKey::IniLanguage);
@@ -392,6 +401,9 @@ int sortLanguageSection() {
       }
       if (!reader.endsLine() || filled == count) return -1;
       std::string_view bare = withoutNewline(line);
+      // Entries are kept as zero-terminated texts: one with a zero byte
+      // inside could not be written back whole.
+      if (bare.find('\0') != std::string_view::npos) return -1;
       std::memcpy(lines[filled], bare.data(), bare.size());
       lines[filled][bare.size()] = 0;
       fillSlot(slots[filled], bare);

@@ -100,9 +100,12 @@ void descrambleStrings(char* data, std::size_t size) { applyKey(data, size, -1);
 int32_t readCharsetSetting(bool setupSettings) {
   char16_t cwd[kPathCapacity];
   platform::currentDirectory(cwd, kPathCapacity);
+  // A path that does not fit its buffer would name another file when cut:
+  // it counts as a settings file that is missing.
   WideText<kPathCapacity> path;
-  path.assign(cwd);
-  path.append(setupSettings ? u"\\language.in_" : u"\\language.ini");
+  if (!joinPath(path, cwd, setupSettings ? u"\\language.in_" : u"\\language.ini", u"", u"")) {
+    return 0;
+  }
   return platform::profileInt(u"Dictionary", u"Character", 0, path.view());
 }
 
@@ -138,10 +141,13 @@ void loadStrings(const char16_t* fallbackFolder) {
   // Settings file and the Language value (at most 148 characters).
   char16_t cwd[kPathCapacity];
   platform::currentDirectory(cwd, kPathCapacity);
+  // A settings path too long for its buffer counts as a missing file (a cut
+  // one would name another file): the Language value stays empty.
   WideText<kPathCapacity> settings;
-  joinPath(settings, cwd, fallbackFolder ? u"\\language.in_" : u"\\language.ini", u"", u"");
-  char16_t language[149];
-  platform::profileString(u"Dictionary", u"Language", u"", language, 149, settings.view());
+  char16_t language[149] = {};
+  if (joinPath(settings, cwd, fallbackFolder ? u"\\language.in_" : u"\\language.ini", u"", u"")) {
+    platform::profileString(u"Dictionary", u"Language", u"", language, 149, settings.view());
+  }
 
   // The strings file: a path that does not fit its buffer counts as one
   // that does not open.

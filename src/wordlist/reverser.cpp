@@ -1,7 +1,7 @@
 // The list builder. Memory: the source list, and later the reversed pairs,
-// are held as packed 8-bit texts (WordList); the sort adds one key per
-// headword in blocks and a 16-byte slot per record. Wide WordEntry blocks
-// are made one at a time where a record is worked on.
+// are held as packed 8-bit texts (WordList); the sort adds a few 32-bit
+// numbers per record and one key per distinct headword. Wide WordEntry
+// blocks are made one at a time where a record is worked on.
 #include "wordlist/reverser.h"
 
 #include <algorithm>
@@ -62,6 +62,18 @@ void buildListPath(const char* listName, ListPath& path) {
   if (!path.assign(full)) raiseFatal(quoted(u"Path too long \"", full, u"\""));
 }
 
+// File names that are equal ignoring ASCII case (the file system's view of
+// plain names).
+bool sameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] + 0x20 : a[i];
+    char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] + 0x20 : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
 void loadOrFail(platform::File& file, WordList& list, std::u16string_view what) {
   switch (loadWordEntries(file, list)) {
     case LoadResult::Loaded: return;
@@ -104,16 +116,79 @@ void reverseEntries(const WordList& list, platform::File& temp) {
   finishRecordCounter(list.size() - 1);
 }
 
-// Sorting by keys. Each slot holds the first 8 key bytes (high byte first,
-// zero-padded) so that most comparisons never touch the keys themselves; a
-// key that is the beginning of another sorts first, equal keys keep the
-// order of the records.
-struct KeySlot {
-  uint64_t prefix;
-  uint32_t key;    // position of the key in the arena: 2 length bytes, then the key
-  uint32_t index;  // record index in the list
+// Sorting by keys. Records with the same 8-bit headword have the same key,
+// so the key is made and sorted once per distinct headword; the records then
+// take the place of their headword, in record order among equal keys (a
+// counting sort by the rank of the key).
+
+// The distinct headwords of a list: group[i] is the headword of record i,
+// firstRecord[g] a record that has headword g.
+struct Headwords {
+  Buffer<uint32_t> group;
+  Buffer<uint32_t> firstRecord;
+  uint32_t count = 0;
 };
 
+uint32_t hashText(const char* text) {
+  uint32_t h = 2166136261u;  // FNV-1a
+  for (; *text; ++text) h = (h ^ static_cast<unsigned char>(*text)) * 16777619u;
+  return h;
+}
+
+bool groupHeadwords(const WordList& list, Headwords& words) {
+  uint32_t n = static_cast<uint32_t>(list.size());
+  uint64_t capacity = 16;
+  while (capacity < 2ull * n) capacity <<= 1;
+  const uint32_t mask = static_cast<uint32_t>(capacity - 1);
+  Buffer<uint32_t> table(static_cast<uint32_t*>(std::calloc(capacity, sizeof(uint32_t))));
+  Buffer<uint32_t> hashes = allocateBuffer<uint32_t>(n);
+  words.group = allocateBuffer<uint32_t>(n);
+  words.firstRecord = allocateBuffer<uint32_t>(n);
+  if (!table || !hashes || !words.group || !words.firstRecord) return false;
+  for (uint32_t i = 0; i < n; ++i) {
+    const char* word = list.word(i);
+    uint32_t h = hashText(word);
+    uint32_t slot = h & mask;
+    for (;; slot = (slot + 1) & mask) {
+      uint32_t entry = table[slot];
+      if (entry == 0) {
+        entry = ++words.count;  // slots hold headword + 1; 0 is free
+        table[slot] = entry;
+        words.firstRecord[entry - 1] = i;
+        hashes[entry - 1] = h;
+      } else if (hashes[entry - 1] != h ||
+                 std::strcmp(list.word(words.firstRecord[entry - 1]), word) != 0) {
+        continue;
+      }
+      words.group[i] = entry - 1;
+      break;
+    }
+  }
+  return true;
+}
+
+// One distinct headword while sorting: the first 8 key bytes (high byte
+// first, zero-padded) decide most comparisons without touching the key.
+struct KeySlot {
+  uint64_t prefix;
+  uint32_t key;   // position of the key in the arena: 2 length bytes, then the key
+  uint32_t word;  // the headword
+};
+
+// memcmp order of two stored keys, a key that is the beginning of the other
+// first.
+int compareStoredKeys(const ByteArena& keys, uint32_t x, uint32_t y) {
+  const unsigned char* p = keys.at(x);
+  const unsigned char* q = keys.at(y);
+  int m = p[0] | p[1] << 8;
+  int n = q[0] | q[1] << 8;
+  int c = std::memcmp(p + 2, q + 2, static_cast<std::size_t>(m < n ? m : n));
+  if (c != 0) return c;
+  return m - n;
+}
+
+// The sort's order of two slots; every comparison is counted like one of
+// the comparators' (see countComparison).
 class KeyOrder {
  public:
   KeyOrder(const ByteArena& keys, uint32_t& count, bool counting)
@@ -128,22 +203,10 @@ class KeyOrder {
       ++count_;
     }
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    int c = compareKeys(a.key, b.key);
-    if (c != 0) return c < 0;
-    return a.index < b.index;
+    return compareStoredKeys(keys_, a.key, b.key) < 0;
   }
 
  private:
-  int compareKeys(uint32_t x, uint32_t y) const {
-    const unsigned char* p = keys_.at(x);
-    const unsigned char* q = keys_.at(y);
-    int m = p[0] | p[1] << 8;
-    int n = q[0] | q[1] << 8;
-    int c = std::memcmp(p + 2, q + 2, static_cast<std::size_t>(m < n ? m : n));
-    if (c != 0) return c;
-    return m - n;
-  }
-
   const ByteArena& keys_;
   uint32_t& count_;
   bool counting_;
@@ -151,16 +214,18 @@ class KeyOrder {
 
 [[noreturn]] void sortMemoryFatal() { raiseFatal(u"Not enough memory to sort the word list"); }
 
-Buffer<uint32_t> sortByKeys(const WordList& list) {
-  int32_t n = list.size();
-  Buffer<KeySlot> items = allocateBuffer<KeySlot>(n);
-  if (!items) sortMemoryFatal();
+// Sorts the distinct headwords by key; returns for each headword the rank of
+// its key (equal keys, equal rank) and the number of ranks.
+Buffer<uint32_t> rankHeadwords(const WordList& list, const Headwords& words, uint32_t& ranks) {
+  Buffer<KeySlot> slots = allocateBuffer<KeySlot>(words.count);
+  Buffer<uint32_t> rank = allocateBuffer<uint32_t>(words.count);
+  if (!slots || !rank) sortMemoryFatal();
   ByteArena keys;
   WordOrder order = currentWordOrder();
   unsigned char key[kWordKeyCapacity];
   char16_t word[kEntryWordChars + 1];
-  for (int32_t i = 0; i < n; ++i) {
-    int length = list.wideWord(i, word);
+  for (uint32_t g = 0; g < words.count; ++g) {
+    int length = list.wideWord(words.firstRecord[g], word);
     int keyLength = wordSortKey(order, std::u16string_view(word, length), key);
     uint32_t position;
     if (!keys.allocate(static_cast<uint32_t>(keyLength) + 2, position)) sortMemoryFatal();
@@ -170,26 +235,49 @@ Buffer<uint32_t> sortByKeys(const WordList& list) {
     std::memcpy(stored + 2, key, keyLength);
     uint64_t prefix = 0;
     for (int b = 0; b < 8; ++b) prefix = prefix << 8 | (b < keyLength ? key[b] : 0);
-    items[i] = {prefix, position, static_cast<uint32_t>(i)};
+    slots[g] = {prefix, position, g};
   }
 
   uint32_t count = static_cast<uint32_t>(state.comparisonCount);
   bool counting = state.debugMode != 0;
-  std::sort(items.get(), items.get() + n, KeyOrder(keys, count, counting));
+  std::sort(slots.get(), slots.get() + words.count, KeyOrder(keys, count, counting));
   if (counting && count != static_cast<uint32_t>(state.comparisonCount)) {
     setCounterNumber(static_cast<int32_t>(count - 1));
   }
   state.comparisonCount = static_cast<int32_t>(count);
-  keys.release();
 
-  // The record indexes in sorted order, packed into the front of the slot
-  // array (each index moves to a lower address than the slot it comes from).
-  uint32_t* indexes = reinterpret_cast<uint32_t*>(items.get());
-  for (int32_t i = 0; i < n; ++i) {
-    uint32_t index = items[i].index;
-    indexes[i] = index;
+  ranks = 0;
+  for (uint32_t s = 0; s < words.count; ++s) {
+    if (s > 0 && (slots[s - 1].prefix != slots[s].prefix ||
+                  compareStoredKeys(keys, slots[s - 1].key, slots[s].key) != 0)) {
+      ++ranks;
+    }
+    rank[slots[s].word] = ranks;
   }
-  return Buffer<uint32_t>(reinterpret_cast<uint32_t*>(items.release()));
+  if (words.count > 0) ++ranks;
+  return rank;
+}
+
+Buffer<uint32_t> sortByKeys(const WordList& list) {
+  uint32_t n = static_cast<uint32_t>(list.size());
+  Headwords words;
+  if (!groupHeadwords(list, words)) sortMemoryFatal();
+  words.firstRecord.reset(static_cast<uint32_t*>(std::realloc(
+      words.firstRecord.release(), (words.count ? words.count : 1) * sizeof(uint32_t))));
+  if (!words.firstRecord) sortMemoryFatal();
+  uint32_t ranks = 0;
+  Buffer<uint32_t> rank = rankHeadwords(list, words, ranks);
+  words.firstRecord.reset();
+
+  // Counting sort of the records by the rank of their headword; records of
+  // one rank stay in record order.
+  Buffer<uint32_t> start(static_cast<uint32_t*>(std::calloc(ranks + 1, sizeof(uint32_t))));
+  Buffer<uint32_t> order = allocateBuffer<uint32_t>(n);
+  if (!start || !order) sortMemoryFatal();
+  for (uint32_t i = 0; i < n; ++i) ++start[rank[words.group[i]] + 1];
+  for (uint32_t r = 0; r < ranks; ++r) start[r + 1] += start[r];
+  for (uint32_t i = 0; i < n; ++i) order[start[rank[words.group[i]]]++] = i;
+  return order;
 }
 
 // qsort with the comparators themselves; equal headwords keep the order of
@@ -303,7 +391,12 @@ void buildReversedList(ListSort method) {
   if (debug) drawDoneMark();
 
   // Reverse it into the temporary file.
+  // A temporary file named like one of the lists would overwrite the source
+  // list, or be deleted at the end as the finished reversed list.
   std::u16string tempPath = text(StringKey::Install_TaalTemp);
+  if (sameName(tempPath, sourcePath.view()) || sameName(tempPath, outputPath.view())) {
+    raiseFatal(u"Can't create tempfile");
+  }
   platform::File temp = platform::File::open(tempPath, platform::OpenMode::WriteBinary);
   if (!temp) raiseFatal(u"Can't create tempfile");
   drawProgress(117, "25%");

@@ -60,7 +60,15 @@ std::string u8(std::u16string_view s) {
 
 namespace fs = std::filesystem;
 
-static fs::path p(std::u16string_view s) { return fs::path(std::u16string(s)); }
+static fs::path p(std::u16string_view s) {
+  std::u16string text(s);
+#if !defined(_WIN32)
+  for (char16_t& c : text) {
+    if (c == u'\\') c = u'/';  // native build: test names are written the Windows way
+  }
+#endif
+  return fs::path(text);
+}
 
 ScratchDir::ScratchDir() {
   char16_t cwd[1024];
@@ -94,9 +102,13 @@ bool ScratchDir::exists(std::u16string_view name) const { return fs::exists(p(pa
 void ScratchDir::mkdir(std::u16string_view name) const { fs::create_directories(p(path_) / p(name)); }
 
 std::u16string hostPath(std::string_view linuxPath) {
+#if defined(_WIN32)
   std::u16string out = u"Z:";
   for (char c : linuxPath) out += c == '/' ? u'\\' : static_cast<char16_t>(static_cast<unsigned char>(c));
   return out;
+#else
+  return u16(linuxPath);  // native build: the host path as it is
+#endif
 }
 
 std::u16string testDataDir() {

@@ -67,7 +67,7 @@ class RecordingScreen : public platform::Screen {
 };
 
 // Converts a Linux path of the test environment (TEST_DATA_DIR) into the
-// Windows form that Wine understands (Z:\...).
+// Windows form that Wine understands (Z:\...); unchanged in the native build.
 std::u16string hostPath(std::string_view linuxPath);
 // TEST_DATA_DIR as a Windows path.
 std::u16string testDataDir();

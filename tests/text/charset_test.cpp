@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#if defined(_WIN32)
 #include <windows.h>
+#endif
 
 #include <climits>
 #include <string>
@@ -21,6 +23,16 @@ const char kShiftJis[] = "\x93\xFA\x96\x7B\x8C\xEA\x82\xC5\x82\xB7";
 const char16_t kShiftJisWide[] = u"日本語です";
 const char16_t kThreeKanji[] = u"日本語";
 
+// The ANSI code page, asked of the system itself (the native build's POSIX
+// layer has a fixed one).
+uint32_t systemAnsiCodePage() {
+#if defined(_WIN32)
+  return GetACP();
+#else
+  return 1252;
+#endif
+}
+
 }  // namespace
 
 TEST(CharsetToCodePage, FixedTable) {
@@ -40,7 +52,7 @@ TEST(CharsetToCodePage, FixedTable) {
 }
 
 TEST(CharsetToCodePage, OtherNumbersGiveTheAnsiCodePage) {
-  const uint32_t ansi = GetACP();
+  const uint32_t ansi = systemAnsiCodePage();
   for (int32_t charset : {1, 2, 255, -1, 501, INT32_MIN, INT32_MAX}) {
     EXPECT_EQ(charsetToCodePage(charset), ansi) << "charset " << charset;
     EXPECT_FALSE(charsetHasFixedCodePage(charset)) << "charset " << charset;
@@ -52,8 +64,8 @@ TEST(CharsetToCodePage, OtherNumbersGiveTheAnsiCodePage) {
 // locale of the process it starts, so ctest runs these tests a second time as
 // text_tests_cyrillic with LC_ALL=ru_RU.UTF-8.
 TEST(CharsetToCodePage, CharsetZeroIs1252OnACyrillicSystem) {
-  if (GetACP() != 1251) {
-    GTEST_SKIP() << "needs ANSI code page 1251 (ANSI code page is " << GetACP()
+  if (systemAnsiCodePage() != 1251) {
+    GTEST_SKIP() << "needs ANSI code page 1251 (ANSI code page is " << systemAnsiCodePage()
                  << "); ctest runs it as text_tests_cyrillic with LC_ALL=ru_RU.UTF-8";
   }
   EXPECT_EQ(charsetToCodePage(0), 1252u);

@@ -47,6 +47,12 @@ bool pathExists(std::u16string_view path) {
   return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool isReadOnly(std::u16string_view path) {
+  DWORD attributes = GetFileAttributesW(wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 std::size_t currentDirectory(char16_t* buffer, std::size_t capacity) {
   if (capacity == 0) return 0;
   DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(capacity), reinterpret_cast<wchar_t*>(buffer));

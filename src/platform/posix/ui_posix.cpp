@@ -1,0 +1,49 @@
+// Message boxes on a POSIX host go to the test hook or to standard error.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/posix/host_path.h"
+#include "platform/ui.h"
+
+namespace platform {
+namespace {
+MessageBoxHook boxHook = nullptr;
+
+const char* iconName(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Error: return "error";
+    case BoxIcon::Warning: return "warning";
+    case BoxIcon::None: break;
+  }
+  return "message";
+}
+}  // namespace
+
+void setMessageBoxHook(MessageBoxHook hook) { boxHook = hook; }
+
+void messageBox(void*, std::u16string_view text, std::u16string_view caption, BoxIcon icon) {
+  if (boxHook) {
+    boxHook(text, caption, icon);
+    return;
+  }
+  std::string t = posix::utf8(text).value_or("?"), c = posix::utf8(caption).value_or("?");
+  std::fprintf(stderr, "[%s] %s: %s\n", iconName(icon), c.c_str(), t.c_str());
+}
+
+void messageBoxNarrow(void* owner, const char* text, const char* caption, BoxIcon icon) {
+  std::u16string t, c;
+  for (const char* p = text; *p; ++p) t += static_cast<char16_t>(static_cast<unsigned char>(*p));
+  for (const char* p = caption; *p; ++p) c += static_cast<char16_t>(static_cast<unsigned char>(*p));
+  messageBox(owner, t, c, icon);
+}
+
+void showArrowCursor() {}
+
+void exitProcess(int code) {
+  std::fflush(stderr);
+  _exit(code);
+}
+
+}  // namespace platform

@@ -1,0 +1,222 @@
+// A disk that refuses a write, a flush, a rename or a read at any point of
+// the language step: the run ends with the message of the step that failed,
+// dict.ini stays exactly as it was before that step, tmp.ini is gone, and a
+// second run on a sound disk completes from there.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "hostile_support.h"
+#include "platform/faults.h"
+#include "platform/file.h"
+#include "platform/screen.h"
+#include "registry/registry.h"
+#include "support/strings_fixture.h"
+#include "support/test_support.h"
+#include "text/strings.h"
+#include "wordlist/collate.h"
+#include "wordlist/driver.h"
+
+using namespace hostile;
+using platform::faults::Op;
+using testing_support::ScratchDir;
+
+namespace {
+
+const std::string kMarker = "# --- EOF " + std::string(56, '-') + "\n";
+const std::string kConfig =
+    "a,a,0,Dutch\r\ndutch.src\r\ndutch.out\r\nb,b,0,German\r\ngerman.src\r\ngerman.out\r\n";
+
+std::string crlf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::string record(std::string_view word, std::string_view translations) {
+  std::string r(84, '\0');
+  r.replace(0, word.size(), word);
+  r.replace(31, translations.size(), translations);
+  return r;
+}
+
+// Counts the language headings drawn: the number of the language being
+// processed.
+class HeadingCounter : public platform::Screen {
+ public:
+  int headings = 0;
+  void heading(const char*, platform::Rect) override { ++headings; }
+};
+
+const char* opName(Op op) {
+  switch (op) {
+    case Op::Write: return "write";
+    case Op::Flush: return "flush";
+    case Op::Rename: return "rename";
+    case Op::MakeDir: return "make directory";
+    case Op::Read: return "read";
+    default: return "?";
+  }
+}
+
+// The registry's states in the course of a sound run: [0] before the step
+// (absent: ""), then after the removal and after the addition of each
+// language. With no registry at first, [0] is the skeleton that the first
+// language creates.
+std::vector<std::string> referenceStates(const std::string& original) {
+  ScratchDir ref;
+  std::vector<std::string> states;
+  std::strcpy(state.inputListName, "dutch.src");
+  if (original.empty()) {
+    ensureRegistry();
+  } else {
+    ref.write(u"dict.ini", original);
+  }
+  states.push_back(ref.read(u"dict.ini"));
+  removeLanguageEntry("Dutch");
+  states.push_back(ref.read(u"dict.ini"));
+  addLanguageEntry("a", "a", "0", "Dutch");
+  states.push_back(ref.read(u"dict.ini"));
+  removeLanguageEntry("German");
+  states.push_back(ref.read(u"dict.ini"));
+  addLanguageEntry("b", "b", "0", "German");
+  states.push_back(ref.read(u"dict.ini"));
+  return states;
+}
+
+bool fromListBuilder(const std::u16string& message) {
+  return message == u"Write error tempfile" || message == u"Write error output file" ||
+         message.rfind(u"Read error ", 0) == 0;
+}
+
+struct FaultCase {
+  Op op;
+  std::vector<Allowed> messages;
+  std::vector<std::u16string> mustSee;  // each seen at least once over all N
+};
+
+}  // namespace
+
+TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
+  ScratchDir dir;
+  testing_support::writeStringsFiles();
+  loadStrings(u"C:\\unused");
+  setCollationLocale(u"english");
+  const std::string original =
+      crlf("; registry\n\n[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kMarker);
+
+  const std::vector<FaultCase> cases = {
+      {Op::Write,
+       {fatal(u"Write error tempfile"), fatal(u"Write error output file"),
+        fatal(u"Write error TMP.INI")},
+       {u"Write error tempfile", u"Write error output file", u"Write error TMP.INI"}},
+      {Op::Flush, {fatal(u"Write error TMP.INI")}, {u"Write error TMP.INI"}},
+      {Op::Rename, {fatal(u"Can't replace DICT.INI"), fatal(u"Can't create DICT.INI")},
+       {u"Can't replace DICT.INI"}},
+      {Op::Read, {fatal(u"Read error *")}, {}},
+      {Op::MakeDir, {}, {}},
+  };
+
+  int run = 0;
+  for (bool withRegistry : {true, false}) {
+    std::vector<std::string> states = referenceStates(withRegistry ? original : "");
+    for (const FaultCase& fc : cases) {
+      std::set<std::u16string> seen;
+      bool completed = false;
+      int failures = 0;
+      for (int n = 1; n < 500 && !completed; ++n) {
+        std::string row = std::string(withRegistry ? "dict.ini present" : "no dict.ini") + ", " +
+                          opName(fc.op) + " number " + std::to_string(n) + " fails";
+        SCOPED_TRACE(row);
+        std::u16string runDir = dir.path() + u"\\run" + u16(std::to_string(++run));
+        ASSERT_TRUE(platform::createDirectory(runDir));
+        ASSERT_TRUE(platform::setCurrentDirectory(runDir));
+        testing_support::writeFileBytes(u"taal.cf", kConfig);
+        testing_support::writeFileBytes(u"dutch.src", record("huis", "house, home"));
+        testing_support::writeFileBytes(u"german.src", record("Haus", "house"));
+        if (withRegistry) testing_support::writeFileBytes(u"dict.ini", original);
+        HeadingCounter screen;
+        platform::setScreen(&screen);
+        platform::faults::reset();
+        platform::faults::failNth(fc.op, n);
+        Outcome got = runRow(row, [] { processLanguages(); });
+        platform::faults::reset();
+        platform::setScreen(nullptr);
+
+        platform::File f = platform::File::open(u"dict.ini", platform::OpenMode::ReadBinary);
+        bool present = f.isOpen();
+        std::string now;
+        if (present) {
+          char buffer[4096];
+          std::size_t k;
+          while ((k = f.read(buffer, sizeof buffer)) > 0) now.append(buffer, k);
+          f.close();
+        }
+
+        if (got.end == Outcome::End::Normal) {
+          completed = true;
+          EXPECT_EQ(now, states.back()) << row << ": a sound run ends with both languages";
+          EXPECT_FALSE(platform::pathExists(u"taal.cf")) << row;
+          continue;
+        }
+        ++failures;
+        seen.insert(got.message);
+        expectOutcome(row, got, fc.messages);
+
+        // dict.ini as it was before the failed step.
+        int language = screen.headings;  // 1 or 2; 0 before the first heading
+        std::vector<std::string> allowed;
+        bool mayBeAbsent = !withRegistry && language <= 1;
+        if (language >= 1) {
+          std::size_t before = static_cast<std::size_t>(2 * (language - 1));
+          allowed.push_back(states[before]);
+          if (!fromListBuilder(got.message)) allowed.push_back(states[before + 1]);
+        }
+        bool ok = (!present && mayBeAbsent) ||
+                  (present && std::find(allowed.begin(), allowed.end(), now) != allowed.end());
+        if (!ok) {
+          ADD_FAILURE() << "row \"" << row << "\": dict.ini "
+                        << (present ? "is not the state before the failed step:\n" + now
+                                    : std::string("is gone"))
+                        << "\n(failed in language " << language << " with \""
+                        << u8(got.message) << "\")";
+        }
+        EXPECT_FALSE(platform::pathExists(u"tmp.ini")) << row << ": tmp.ini left behind";
+        EXPECT_TRUE(platform::pathExists(u"taal.cf")) << row << ": kept after a failure";
+
+        // The same run again on a sound disk completes from where the
+        // failure left the folder.
+        std::string again = row + ", run again";
+        Outcome second = runRow(again, [] { processLanguages(); });
+        expectOutcome(again, second, {normal()});
+        std::string final;
+        {
+          platform::File g = platform::File::open(u"dict.ini", platform::OpenMode::ReadBinary);
+          char buffer[4096];
+          std::size_t k;
+          while (g && (k = g.read(buffer, sizeof buffer)) > 0) final.append(buffer, k);
+        }
+        EXPECT_EQ(final, states.back()) << again;
+        EXPECT_FALSE(platform::pathExists(u"taal.tmp")) << again << ": temporary list left";
+        EXPECT_FALSE(platform::pathExists(u"tmp.ini")) << again;
+      }
+      std::string summary = std::string(withRegistry ? "dict.ini present" : "no dict.ini") +
+                            ", " + opName(fc.op) + ": " + std::to_string(failures) +
+                            " failing points";
+      std::printf("  [faults] %s\n", summary.c_str());
+      EXPECT_TRUE(completed) << summary << ": never completed";
+      for (const std::u16string& m : fc.mustSee) {
+        EXPECT_EQ(seen.count(m), 1u) << summary << ": never saw \"" << u8(m) << "\"";
+      }
+      platform::setCurrentDirectory(dir.path());
+    }
+  }
+  strings = StringsTable{};
+  setCollationLocale(u"C");
+}
