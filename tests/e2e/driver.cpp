@@ -156,6 +156,22 @@ void removeTree(const std::wstring& path) {
   RemoveDirectoryW(path.c_str());
 }
 
+bool copyTree(const std::wstring& from, const std::wstring& to) {
+  if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    return false;
+  }
+  bool ok = true;
+  forEachEntry(from, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+    std::wstring source = from + L"\\" + name, destination = to + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = copyTree(source, destination) && ok;
+    } else {
+      ok = CopyFileW(source.c_str(), destination.c_str(), FALSE) && ok;
+    }
+  });
+  return ok;
+}
+
 Snapshot snapshotTree(const std::wstring& root) {
   Snapshot out;
   snapshotInto(root, L"", out);
@@ -282,8 +298,9 @@ std::string describeWindows(DWORD pid) {
         if (owner != s->pid) return TRUE;
         wchar_t text[200];
         int n = GetWindowTextW(window, text, 200);
-        s->text += " [" + utf8(className(window)) + " \"" + utf8(std::wstring(text, n > 0 ? n : 0)) +
-                   "\"" + (IsWindowVisible(window) ? " visible" : " hidden") + "]";
+        s->text += " [" + utf8(className(window)) + " \"" +
+                   utf8(std::wstring(text, n > 0 ? n : 0)) + "\"" +
+                   (IsWindowVisible(window) ? " visible" : " hidden") + "]";
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
@@ -292,6 +309,21 @@ std::string describeWindows(DWORD pid) {
 
 std::string describeBox(const BoxInfo& box) {
   return "message box \"" + utf8(box.caption) + "\": \"" + utf8(box.text) + "\"";
+}
+}  // namespace
+
+namespace {
+// A job that ends every process in it when the last handle to it closes,
+// which happens at the latest when this process ends.
+HANDLE killOnCloseJob() {
+  static HANDLE job = [] {
+    HANDLE h = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (h) SetInformationJobObject(h, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return h;
+  }();
+  return job;
 }
 }  // namespace
 
@@ -310,12 +342,16 @@ bool SetupProcess::start(const std::wstring& folder) {
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &info_)) {
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                      nullptr, folder.c_str(), &startup, &info_)) {
     error_ = "CreateProcessW failed with error " + std::to_string(GetLastError());
     info_ = {};
     return false;
   }
+  // Should the test program itself be killed (a ctest timeout), the job
+  // takes setup.exe with it.
+  AssignProcessToJobObject(killOnCloseJob(), info_.hProcess);
+  ResumeThread(info_.hThread);
   return true;
 }
 
@@ -657,7 +693,8 @@ std::string encodePng(const Image& image) {
   std::string header;
   putBig32(header, static_cast<uint32_t>(image.width));
   putBig32(header, static_cast<uint32_t>(image.height));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
+  // 8 bits per sample, RGB, deflate, no filter method, no interlace.
+  header += std::string("\x08\x02\x00\x00\x00", 5);
 
   std::string png = "\x89PNG\r\n\x1a\n";
   putChunk(png, "IHDR", header);

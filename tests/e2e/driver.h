@@ -38,6 +38,9 @@ bool directoryExists(const std::wstring& path);
 // included). Missing paths are fine.
 void removeTree(const std::wstring& path);
 
+// Copies a folder tree; false when any part fails.
+bool copyTree(const std::wstring& from, const std::wstring& to);
+
 // Every entry below a folder: relative path -> content ("<dir>" for a
 // directory). Compared before and after a run to see what the run changed.
 using Snapshot = std::map<std::wstring, std::string>;

@@ -1,0 +1,125 @@
+// The whole installation of the bundled sample distribution, as a user runs
+// it: start setup.exe in the distribution folder, accept the proposed
+// directory with Start, read the closing text, press OK.
+#include "e2e/e2e_fixture.h"
+
+#include <shlobj.h>
+
+#include <set>
+#include <sstream>
+
+#ifndef SAMPLE_DIST_LINUX_PATH
+#define SAMPLE_DIST_LINUX_PATH ""
+#endif
+
+namespace e2e {
+namespace {
+
+std::wstring sampleDist() {
+  const char* fromEnvironment = std::getenv("E2E_SAMPLE_DIST");
+  return windowsPath(fromEnvironment && *fromEnvironment ? fromEnvironment
+                                                         : SAMPLE_DIST_LINUX_PATH);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out.push_back(line);
+  }
+  return out;
+}
+
+// The lines of dict.ini's language section: behind its header, up to the
+// first empty line.
+std::vector<std::string> languageSection(const std::string& registry) {
+  std::vector<std::string> all = lines(registry), section;
+  bool inside = false;
+  for (const std::string& line : all) {
+    if (inside && line.empty()) break;
+    if (inside) section.push_back(line);
+    if (line == "[Languages]") inside = true;
+  }
+  return section;
+}
+
+class SampleE2E : public SetupE2E {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(SetupE2E::SetUp());
+    wchar_t programFiles[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE));
+    installDir_ = std::wstring(programFiles) + L"\\Dictionary";
+    // The script proposes this folder; a run that was cut short may have
+    // left it behind.
+    removeTree(installDir_);
+  }
+  void TearDown() override {
+    SetupE2E::TearDown();
+    removeTree(installDir_);
+  }
+  std::wstring installDir_;
+};
+
+TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
+  ASSERT_TRUE(directoryExists(sampleDist())) << "no sample distribution at " << utf8(sampleDist());
+  ASSERT_TRUE(copyTree(sampleDist(), setupDir()));
+
+  HWND main = startToMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(utf8(readText(control(main, kDirEdit))), utf8(installDir_)) << "the proposed folder";
+  clickButton(main, kStartButton);
+
+  std::optional<BoxInfo> box = setup().waitMessageBox(120000);
+  ASSERT_TRUE(box.has_value()) << setup().error();
+  saveScreenshot(L"sample-done");
+  EXPECT_EQ(utf8(box->caption), "Dictionary Setup");
+  EXPECT_EQ(utf8(box->text), readFile(setupDir() + L"\\closing.txt"));
+
+  // What the installation left in the folder.
+  Snapshot installed = snapshotTree(installDir_);
+  std::set<std::string> names;
+  for (const auto& [name, content] : installed) names.insert(utf8(name));
+  std::set<std::string> expected = {
+      "dict.ini", "docs", "docs\\readme.txt", "english.str", "nederlands.str", "uninstall.ini",
+      "lists", "lists\\COPYING.FreeDict", "lists\\deu.wl", "lists\\ell.wl", "lists\\jpn.wl",
+      "lists\\pol.wl", "lists\\eng-deu.wl", "lists\\eng-ell.wl", "lists\\eng-jpn.wl",
+      "lists\\eng-pol.wl"};
+  EXPECT_EQ(names, expected) << "language.cf is gone, no temporary file is left";
+  EXPECT_EQ(installed[L"docs\\readme.txt"], readFile(setupDir() + L"\\readme.txt"));
+  for (const char* list : {"eng-deu.wl", "eng-ell.wl", "eng-jpn.wl", "eng-pol.wl"}) {
+    const std::string& bytes = installed[L"lists\\" + wide(list)];
+    EXPECT_GT(bytes.size(), 0u) << list;
+    EXPECT_EQ(bytes.size() % 84, 0u) << list << " holds whole 84-byte records";
+  }
+
+  // The registry: one entry per language, sorted by language name.
+  std::vector<std::string> section = languageSection(installed[L"dict.ini"]);
+  std::vector<std::string> sorted = {"eng-deu.wl,deu,0,German", "eng-ell.wl,ell,161,Greek",
+                                     "eng-jpn.wl,jpn,128,Japanese", "eng-pol.wl,pol,238,Polish"};
+  EXPECT_EQ(section, sorted);
+
+  // Settings, uninstall record (the folder did not exist at start-up, so
+  // "program" could not be written then) and the shortcut.
+  EXPECT_EQ(utf8(winIniDictionary()), "Volume=5\nLastList=eng-deu.wl\nAviDelay=250\n");
+  wchar_t programs[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE));
+  std::wstring group = std::wstring(programs) + L"\\Dictionary";
+  wchar_t value[MAX_PATH] = {};
+  std::wstring record = installDir_ + L"\\uninstall.ini";
+  GetPrivateProfileStringW(L"Dictionary", L"program", L"<none>", value, MAX_PATH, record.c_str());
+  EXPECT_EQ(utf8(value), "<none>");
+  GetPrivateProfileStringW(L"Dictionary", L"name", L"", value, MAX_PATH, record.c_str());
+  EXPECT_EQ(utf8(value), "Dictionary");
+  GetPrivateProfileStringW(L"Dictionary", L"icon", L"", value, MAX_PATH, record.c_str());
+  EXPECT_TRUE(equalsIgnoringCase(value, group)) << utf8(value);
+  EXPECT_TRUE(fileExists(group + L"\\Dictionary readme.lnk"));
+
+  setup().pressOk(*box);
+  expectExit(0);
+}
+
+}  // namespace
+}  // namespace e2e
