@@ -9,6 +9,7 @@ packages=(
   wine wine64
   xvfb xdotool imagemagick x11-utils
   python3
+  clang libclang-rt-14-dev
   dict-freedict-deu-eng
 )
 missing=()
