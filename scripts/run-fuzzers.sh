@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses (native clang build, ASan + UBSan) and runs
+# each for SECONDS (default 30), one after another.
+# Usage: scripts/run-fuzzers.sh [SECONDS] [HARNESS...]
+#   HARNESS: strings script config wordlist registry (default: all)
+# New inputs go to build/native-fuzz/corpus/<harness> (the committed seeds in
+# fuzz/corpus/<harness> are only read). A crash leaves its input in
+# build/native-fuzz/crashes/<harness>/ and makes the script fail: fix the
+# product, then copy the input to fuzz/regression/<harness>/ so that
+# scripts/run-native-tests.sh replays it from then on.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-30}
+shift || true
+harnesses=("$@")
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(strings script config wordlist registry)
+
+(cd "$root/native" && cmake --preset native-fuzz) >/dev/null || { echo "run-fuzzers: configure failed" >&2; exit 1; }
+cmake --build "$root/build/native-fuzz" -j2 >/dev/null || {
+  echo "run-fuzzers: build failed" >&2; cmake --build "$root/build/native-fuzz" -j1 2>&1 | tail -30; exit 1; }
+
+out="$root/build/native-fuzz"
+failed=0
+for h in "${harnesses[@]}"; do
+  exe="$out/${h}_fuzz"
+  [ -x "$exe" ] || { echo "run-fuzzers: no harness $h" >&2; failed=1; continue; }
+  mkdir -p "$out/corpus/$h" "$out/crashes/$h"
+  dict=()
+  [ -f "$root/fuzz/dict/$h.dict" ] && dict=(-dict="$root/fuzz/dict/$h.dict")
+  echo "run-fuzzers: $h for ${seconds} s"
+  if ! "$exe" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=16384 \
+      -print_final_stats=1 -artifact_prefix="$out/crashes/$h/" "${dict[@]}" \
+      "$out/corpus/$h" "$root/fuzz/corpus/$h" >"$out/$h.log" 2>&1; then
+    echo "run-fuzzers: $h FAILED, see $out/$h.log and $out/crashes/$h/" >&2
+    grep -m5 -E "ERROR|runtime error|SUMMARY" "$out/$h.log" >&2
+    failed=1
+    continue
+  fi
+  grep -E "stat::number_of_executed_units|cov:" "$out/$h.log" | tail -2
+done
+exit $failed
