@@ -339,6 +339,10 @@ bool SetupProcess::start(const std::wstring& folder) {
     error_ = "setup.exe not found at " + utf8(exe);
     return false;
   }
+  // A process of an earlier start is over by now; its handles go.
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+  if (info_.hThread) CloseHandle(info_.hThread);
+  info_ = {};
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

@@ -121,5 +121,55 @@ TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
   expectExit(0);
 }
 
+// Installing again over the same folder replaces each language's entry; a
+// third run whose Polish source list is gone ends with the missing-file
+// box and exit code 1, with dict.ini as the German step left it.
+TEST_F(SampleE2E, SecondRunReplacesEntriesAndAMissingListEndsTheRun) {
+  ASSERT_TRUE(directoryExists(sampleDist())) << "no sample distribution at " << utf8(sampleDist());
+  ASSERT_TRUE(copyTree(sampleDist(), setupDir()));
+  const std::vector<std::string> sorted = {
+      "eng-deu.wl,deu,0,German", "eng-ell.wl,ell,161,Greek", "eng-jpn.wl,jpn,128,Japanese",
+      "eng-pol.wl,pol,238,Polish"};
+  const std::wstring registry = installDir_ + L"\\dict.ini";
+
+  std::string firstRegistry;
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    HWND main = startToMainWindow();
+    ASSERT_NE(main, nullptr);
+    clickButton(main, kStartButton);
+    std::optional<BoxInfo> box = setup().waitMessageBox(120000);
+    ASSERT_TRUE(box.has_value()) << setup().error();
+    EXPECT_EQ(utf8(box->caption), "Dictionary Setup");
+    setup().pressOk(*box);
+    ASSERT_NO_FATAL_FAILURE(expectExit(0));
+    EXPECT_EQ(languageSection(readFile(registry)), sorted);
+    if (run == 1) firstRegistry = readFile(registry);
+  }
+  EXPECT_EQ(readFile(registry), firstRegistry) << "the second run gives the same registry";
+
+  // The source list is gone from the distribution and from the earlier
+  // installation (the list builder reads it from the installed folder).
+  ASSERT_TRUE(DeleteFileW((setupDir() + L"\\lists\\pol.wl").c_str()));
+  ASSERT_TRUE(DeleteFileW((installDir_ + L"\\lists\\pol.wl").c_str()));
+  HWND main = startToMainWindow();
+  ASSERT_NE(main, nullptr);
+  clickButton(main, kStartButton);
+  std::optional<BoxInfo> box = setup().waitMessageBox(120000);
+  ASSERT_TRUE(box.has_value()) << setup().error();
+  saveScreenshot(L"sample-missing-list");
+  EXPECT_EQ(utf8(box->caption), "Error");
+  std::string text = utf8(box->text);
+  EXPECT_TRUE(text.rfind("Input file \"", 0) == 0 && text.ends_with("pol.wl\" missing")) << text;
+  setup().pressOk(*box);
+  ASSERT_NO_FATAL_FAILURE(expectExit(1));
+  // German was removed and added again (at the end, unsorted); the other
+  // entries are as they were.
+  std::vector<std::string> afterGerman = {"eng-ell.wl,ell,161,Greek", "eng-jpn.wl,jpn,128,Japanese",
+                                          "eng-pol.wl,pol,238,Polish", "eng-deu.wl,deu,0,German"};
+  EXPECT_EQ(languageSection(readFile(registry)), afterGerman);
+  EXPECT_TRUE(fileExists(installDir_ + L"\\language.cf")) << "kept for another try";
+}
+
 }  // namespace
 }  // namespace e2e
