@@ -54,18 +54,6 @@ std::string wellFormed(const std::string& output) {
   return "";
 }
 
-void useStrings() {
-  setString(StringKey::PathLanguage, u"");
-  setString(StringKey::Install_TaalTemp, u"taal.tmp");
-  setString(StringKey::Install_ReadFrom, u"ReadFrom");
-  setString(StringKey::Install_WriteTemp, u"WriteTemp");
-  setString(StringKey::Install_ReadTo, u"ReadTo");
-  setString(StringKey::Install_SortTo, u"SortTo");
-  setString(StringKey::Install_WriteTo, u"WriteTo");
-  setString(StringKey::Done, u"Done");
-  setString(StringKey::Locale, u"english");
-}
-
 void runListRows(const std::string& table, const std::vector<ListRow>& rows) {
   for (const ListRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -73,7 +61,7 @@ void runListRows(const std::string& table, const std::vector<ListRow>& rows) {
     resetSortTable();
     platform::setRuntimeCollation(u"C");
     for (auto& v : strings.values) v = nullptr;
-    useStrings();
+    list_test::useListStrings();
     ScratchDir dir;
     state.uiCodePage = state.homeCodePage = 1252;
     state.listCodePage = row.listCodePage;

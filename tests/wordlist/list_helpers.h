@@ -63,21 +63,27 @@ inline void setString(StringKey key, const char16_t* value) {
   strings.values[static_cast<int>(key)] = value;
 }
 
+// The strings the list builder reads: lists in the current directory,
+// temporary file taal.tmp, short phase labels, collation locale "english".
+inline void useListStrings() {
+  setString(StringKey::PathLanguage, u"");
+  setString(StringKey::Install_TaalTemp, u"taal.tmp");
+  setString(StringKey::Install_ReadFrom, u"ReadFrom");
+  setString(StringKey::Install_WriteTemp, u"WriteTemp");
+  setString(StringKey::Install_ReadTo, u"ReadTo");
+  setString(StringKey::Install_SortTo, u"SortTo");
+  setString(StringKey::Install_WriteTo, u"WriteTo");
+  setString(StringKey::Done, u"Done");
+  setString(StringKey::Locale, u"english");
+}
+
 // Runs buildReversedList on a source list in a scratch directory; names
 // in.lst / out.lst, temporary file taal.tmp, all code pages 1252, "C"
 // collation, no sort table, debugMode on.
 class ListBuildTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setString(StringKey::PathLanguage, u"");
-    setString(StringKey::Install_TaalTemp, u"taal.tmp");
-    setString(StringKey::Install_ReadFrom, u"ReadFrom");
-    setString(StringKey::Install_WriteTemp, u"WriteTemp");
-    setString(StringKey::Install_ReadTo, u"ReadTo");
-    setString(StringKey::Install_SortTo, u"SortTo");
-    setString(StringKey::Install_WriteTo, u"WriteTo");
-    setString(StringKey::Done, u"Done");
-    setString(StringKey::Locale, u"english");
+    useListStrings();
     state.uiCodePage = state.homeCodePage = state.listCodePage = 1252;
     std::strcpy(state.inputListName, "in.lst");
     std::strcpy(state.outputListName, "out.lst");
