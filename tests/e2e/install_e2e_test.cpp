@@ -135,6 +135,13 @@ TEST_F(InstallE2E, InstallPassCopiesWritesSettingsMakesShortcutAndShowsRussianCl
   EXPECT_EQ(utf8(box->text), utf8(closing)) << "the closing text, converted from 1251";
   EXPECT_EQ(utf8(box->caption), "Installation");
 
+  // Each destination was shown in the directory box before its copy; the
+  // last one (a sound file, in the order the folder lists them) is still there.
+  std::string shown = utf8(readText(control(main, kDirEdit)));
+  EXPECT_TRUE(equalsIgnoringCase(wide(shown), target + L"\\snd\\s1.wav") ||
+              equalsIgnoringCase(wide(shown), target + L"\\snd\\s2.wav"))
+      << "last destination shown: " << shown;
+
   // Files, while the closing box is still up.
   Snapshot installed = snapshotTree(target);
   Snapshot expected = {
