@@ -8,6 +8,7 @@
 
 #include "platform/file.h"
 #include "platform/profile.h"
+#include "platform/utf8.h"
 #include "registry/fields.h"
 #include "script/script_file.h"
 #include "text/charset.h"
@@ -73,7 +74,7 @@ bool isDirectory(std::u16string_view path) {
 
 bool isFile(std::u16string_view path) { return platform::pathExists(path) && !isDirectory(path); }
 
-std::string utf8(std::u16string_view text) { return wideToUtf8(text); }
+std::string utf8(std::u16string_view text) { return platform::utf16ToUtf8(text); }
 
 // One file that the installer will have in the install folder, and where it
 // comes from.

@@ -5,6 +5,7 @@
 
 #include "distkit/check.h"
 #include "distkit/commands.h"
+#include "platform/utf8.h"
 #include "text/strings_pack.h"
 
 int runCheckCommand(const Args& args) {
@@ -17,7 +18,7 @@ int runCheckCommand(const Args& args) {
     std::string line = formatProblem(problem) + "\n";
     std::fputs(line.c_str(), stdout);
   }
-  std::string folder = wideToUtf8(args[0]);
+  std::string folder = platform::utf16ToUtf8(args[0]);
   if (problems.empty()) {
     std::fprintf(stderr, "%s: no problems found\n", folder.c_str());
     return 0;

@@ -13,6 +13,7 @@
 
 #include "distkit/commands.h"
 #include "platform/file.h"
+#include "platform/utf8.h"
 #include "text/strings_pack.h"
 
 namespace {
@@ -24,7 +25,7 @@ int fail(const std::string& message) {
   return kFailed;
 }
 
-std::string name(std::u16string_view path) { return wideToUtf8(path); }
+std::string name(std::u16string_view path) { return platform::utf16ToUtf8(path); }
 
 bool readWhole(std::u16string_view path, std::string& data, std::string& error) {
   platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);

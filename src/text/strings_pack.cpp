@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/codepage.h"
+#include "platform/utf8.h"
 #include "text/charset.h"
 #include "text/strings.h"
 
@@ -33,7 +34,7 @@ std::string describeCharacter(std::u16string_view text) {
   if (units == 2) cp = 0x10000 + ((text[0] - 0xD800) << 10) + (text[1] - 0xDC00);
   char hex[16];
   std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(cp));
-  return std::string(hex) + " '" + wideToUtf8(text.substr(0, units)) + "'";
+  return std::string(hex) + " '" + platform::utf16ToUtf8(text.substr(0, units)) + "'";
 }
 
 // Converts a value to `codePage` exactly. On failure names the first
@@ -164,7 +165,7 @@ bool packStrings(std::string_view source, std::string& packed, std::string& erro
     error = "no CharactersetCode entry: the installer needs it to know the code page of the texts";
     return false;
   }
-  int32_t charset = parseDecimal(wideToUtf8(charsetEntry->value).c_str());
+  int32_t charset = parseDecimal(platform::utf16ToUtf8(charsetEntry->value).c_str());
   uint32_t codePage = charsetToCodePage(charset);
   if (warnings && !charsetHasFixedCodePage(charset)) {
     warnings->push_back(lineText(charsetEntry->line) + "charset " + std::to_string(charset) +
@@ -221,7 +222,7 @@ bool unpackStrings(std::string_view packed, std::string& source, std::string& er
               std::to_string(codePage);
       return false;
     }
-    out += wideToUtf8(std::u16string_view(wide).substr(0, static_cast<std::size_t>(n)));
+    out += platform::utf16ToUtf8(std::u16string_view(wide).substr(0, static_cast<std::size_t>(n)));
     out += '\n';
   }
   source = std::move(out);
@@ -266,31 +267,3 @@ bool utf8ToWide(std::string_view utf8, std::u16string& out) {
   return true;
 }
 
-std::string wideToUtf8(std::u16string_view wide) {
-  std::string out;
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    char32_t cp = wide[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-        wide[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[++i] - 0xDC00);
-    } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}

@@ -38,5 +38,3 @@ bool unpackStrings(std::string_view packed, std::string& source, std::string& er
 // UTF-8 to UTF-16; false on malformed UTF-8 (overlong forms, surrogates,
 // values above U+10FFFF, cut sequences). `out` is replaced.
 bool utf8ToWide(std::string_view utf8, std::u16string& out);
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string wideToUtf8(std::u16string_view wide);

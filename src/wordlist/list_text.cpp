@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/codepage.h"
+#include "platform/utf8.h"
 #include "wordlist/records.h"
 
 namespace {
@@ -59,24 +60,6 @@ bool packLine(std::string_view line, uint32_t wordCodePage, uint32_t translation
   return true;
 }
 
-void appendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string fieldToUtf8(const char* field, int width, uint32_t codePage) {
   int length = fieldTextLength(field, width, codePage);
   if (length == 0) return {};
@@ -125,22 +108,6 @@ bool utf8ToUtf16(std::string_view in, std::u16string& out) {
     i += extra + 1;
   }
   return true;
-}
-
-std::string utf16ToUtf8(std::u16string_view in) {
-  std::string out;
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    uint32_t c = in[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
-        in[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    appendUtf8(out, c);
-  }
-  return out;
 }
 
 std::string packListText(std::string_view text, uint32_t wordCodePage,

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/utf8.h"
+
 struct ListTextProblem {
   int line;             // 1-based line of the text
   std::string message;  // UTF-8
@@ -31,4 +33,4 @@ std::string unpackListRecords(std::string_view records, uint32_t wordCodePage,
 // UTF-8 <-> UTF-16. utf8ToUtf16 returns false on invalid UTF-8 (bad
 // sequences, overlong forms, surrogates, values above U+10FFFF).
 bool utf8ToUtf16(std::string_view in, std::u16string& out);
-std::string utf16ToUtf8(std::u16string_view in);
+using platform::utf16ToUtf8;  // lone surrogates become U+FFFD

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "platform/file.h"
+#include "platform/utf8.h"
 #include "support/test_support.h"
 
 namespace testing_support {
@@ -36,24 +37,8 @@ std::string u8(std::u16string_view s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     char32_t cp = s[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) cp = platform::combineSurrogates(s[i], s[++i]);
+    platform::appendUtf8(out, cp);
   }
   return out;
 }

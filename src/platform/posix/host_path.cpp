@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace platform::posix {
 namespace {
 
@@ -85,27 +87,13 @@ std::optional<std::string> utf8(std::u16string_view s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     char32_t cp = s[i];
-    if (cp >= 0xD800 && cp < 0xDC00) {
-      if (i + 1 >= s.size() || s[i + 1] < 0xDC00 || s[i + 1] >= 0xE000) return std::nullopt;
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
-    } else if (cp >= 0xDC00 && cp < 0xE000) {
-      return std::nullopt;
+    if (platform::isSurrogatePair(s, i)) {
+      cp = platform::combineSurrogates(s[i], s[i + 1]);
+      ++i;
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      return std::nullopt;  // a lone surrogate names no host file
     }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    platform::appendUtf8(out, cp);
   }
   return out;
 }
