@@ -1,5 +1,7 @@
 #include "e2e/driver.h"
 
+#include <bcrypt.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -190,6 +192,43 @@ std::string describeChanges(const Snapshot& before, const Snapshot& after) {
   }
   for (const auto& [name, content] : after) {
     if (!before.count(name)) out += "added: " + utf8(name) + "\n";
+  }
+  return out;
+}
+
+namespace {
+std::string sha256Hex(const std::string& bytes) {
+  std::string hex;
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) {
+    return "<no sha-256 provider>";
+  }
+  unsigned char digest[32] = {};
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  bool ok = BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0;
+  ok = ok && BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                            static_cast<ULONG>(bytes.size()), 0) == 0;
+  ok = ok && BCryptFinishHash(hash, digest, sizeof digest, 0) == 0;
+  if (hash) BCryptDestroyHash(hash);
+  if (ok) {
+    char two[3];
+    for (unsigned char byte : digest) {
+      snprintf(two, sizeof two, "%02x", byte);
+      hex += two;
+    }
+  } else {
+    hex = "<hash failed>";
+  }
+  BCryptCloseAlgorithmProvider(algorithm, 0);
+  return hex;
+}
+}  // namespace
+
+std::string digestList(const Snapshot& snapshot) {
+  std::string out;
+  for (const auto& [name, content] : snapshot) {
+    if (content == "<dir>") continue;
+    out += sha256Hex(content) + "  " + utf8(name) + "\n";
   }
   return out;
 }

@@ -47,6 +47,9 @@ using Snapshot = std::map<std::wstring, std::string>;
 Snapshot snapshotTree(const std::wstring& root);
 // One line per added, removed or changed entry; empty when equal.
 std::string describeChanges(const Snapshot& before, const Snapshot& after);
+// "<sha-256 in hex>  <name>" for every file of a snapshot (directories left
+// out), one line each in name order.
+std::string digestList(const Snapshot& snapshot);
 
 // A fresh empty folder under the temporary folder, removed with everything
 // in it when the object goes away.

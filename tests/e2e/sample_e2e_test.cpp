@@ -11,6 +11,9 @@
 #ifndef SAMPLE_DIST_LINUX_PATH
 #define SAMPLE_DIST_LINUX_PATH ""
 #endif
+#ifndef SAMPLE_DIGESTS_LINUX_PATH
+#define SAMPLE_DIGESTS_LINUX_PATH ""
+#endif
 
 namespace e2e {
 namespace {
@@ -89,6 +92,14 @@ TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
       "lists\\eng-pol.wl"};
   EXPECT_EQ(names, expected) << "language.cf is gone, no temporary file is left";
   EXPECT_EQ(installed[L"docs\\readme.txt"], readFile(setupDir() + L"\\readme.txt"));
+
+  // Every byte of every file the installation wrote, against the digests
+  // recorded from a known-good build: any change of output shows here. A
+  // differing run leaves its own list beside the screenshots.
+  std::string digests = digestList(installed);
+  std::string recorded = readFile(windowsPath(SAMPLE_DIGESTS_LINUX_PATH));
+  if (digests != recorded) writeFile(artifactsDir() + L"\\sample_install.sha256", digests);
+  EXPECT_EQ(digests, recorded) << "installed files differ from tests/e2e/sample_install.sha256";
   for (const char* list : {"eng-deu.wl", "eng-ell.wl", "eng-jpn.wl", "eng-pol.wl"}) {
     const std::string& bytes = installed[L"lists\\" + wide(list)];
     EXPECT_GT(bytes.size(), 0u) << list;
