@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/collate.h"
 #include "platform/file.h"
 #include "platform/screen.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 #include "wordlist/reverser.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "fuzz/sandbox.h"
 #include "platform/file.h"
 #include "registry/registry.h"
-#include "wordlist/driver.h"
+#include "install/language_step.h"
 
 namespace {
 // One 84-byte word-list record: word (31 bytes) and translations (51 bytes),

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "fuzz/sandbox.h"
 #include "registry/registry.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::beginInput();

@@ -9,15 +9,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/fatal.h"
-#include "app/state.h"
+#include "base/fatal.h"
+#include "base/state.h"
 #include "platform/collate.h"
 #include "platform/faults.h"
 #include "platform/posix/host_path.h"
 #include "platform/screen.h"
 #include "platform/ui.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 
 namespace fuzz {
 namespace {

@@ -6,7 +6,7 @@
 // page.
 #include <cstdint>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "fuzz/sandbox.h"
 #include "script/script.h"
 

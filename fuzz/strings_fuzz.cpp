@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "fuzz/sandbox.h"
 #include "text/charset.h"
 #include "text/strings.h"

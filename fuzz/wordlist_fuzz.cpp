@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "fuzz/sandbox.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 #include "wordlist/reverser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,14 +6,14 @@
 #include <memory>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "platform/ui.h"
 #include "registry/registry.h"
 #include "script/script.h"
 #include "text/charset.h"
 #include "text/strings.h"
-#include "wordlist/driver.h"
+#include "install/language_step.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/draw.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "app/window.h"
 #include "app/window_screen.h"
 #include "platform/file.h"

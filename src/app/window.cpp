@@ -7,7 +7,7 @@
 #include "app/draw.h"
 #include "app/gdi.h"
 #include "app/sequence.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "text/fixed_text.h"
+#include "base/fixed_text.h"
 
 // Control identifiers (also the command identifiers).
 enum ControlId : int {

@@ -6,7 +6,7 @@
 
 #include "app/draw.h"
 #include "app/gdi.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "text/charset.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "platform/utf8.h"
-#include "registry/fields.h"
+#include "base/fields.h"
 #include "script/script_file.h"
 #include "text/charset.h"
 #include "text/strings.h"

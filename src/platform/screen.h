@@ -1,6 +1,6 @@
 // The painter behind the installer's progress display.
 //
-// app/progress.h holds the display logic (positions, counters, which label
+// install/progress.h holds the display logic (positions, counters, which label
 // goes where); it calls these operations with finished coordinates. The
 // installer's window implements them with GDI (app/window_screen.cpp);
 // without a window (tools, tests) a do-nothing screen is in place, and tests

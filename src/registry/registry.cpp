@@ -17,14 +17,15 @@
 #include <new>
 #include <string_view>
 
-#include "app/fatal.h"
-#include "app/state.h"
+#include "base/ascii.h"
+#include "base/fatal.h"
+#include "base/state.h"
 #include "platform/file.h"
-#include "registry/fields.h"
+#include "base/fields.h"
 #include "registry/sort_slot.h"
 #include "text/charset.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 
 namespace {
 
@@ -51,28 +52,6 @@ NarrowText<kScratchCapacity> narrowText(StringKey key) {
   NarrowText<kScratchCapacity> out;
   out.assign(toNarrowScratch(text(key), state.uiCodePage));
   return out;
-}
-
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
-
-// True when a and b agree in their first `n` characters ignoring ASCII case;
-// when either is shorter, both must end at the same place.
-bool prefixEqualIgnoringCase(std::string_view a, std::string_view b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    char x = i < a.size() ? asciiLower(a[i]) : 0;
-    char y = i < b.size() ? asciiLower(b[i]) : 0;
-    if (x != y) return false;
-    if (x == 0) return true;
-  }
-  return true;
 }
 
 std::string_view withoutNewline(std::string_view line) {
@@ -205,7 +184,7 @@ class SectionScanner {
       return false;
     }
     bool entry = inSection_;
-    if (equalIgnoringCase(line, header_)) inSection_ = true;
+    if (equalsIgnoringAsciiCase(line, header_)) inSection_ = true;
     return entry;
   }
 
@@ -218,7 +197,7 @@ class SectionScanner {
 // still in place, so that a header text shorter than 10 characters never
 // matches a whole line.
 bool isSortHeader(std::string_view line, std::string_view header) {
-  return prefixEqualIgnoringCase(line, header, 10);
+  return prefixEqualsIgnoringAsciiCase<char>(line, header, 10);
 }
 
 // The sort key of an entry line (newline removed): its fourth field, else
@@ -236,6 +215,17 @@ void fillSlot(SortSlot& slot, std::string_view line) {
 }
 
 }  // namespace
+
+int compareRegistryKeys(const void* a, const void* b) {
+  const SortSlot* x = *static_cast<const SortSlot* const*>(a);
+  const SortSlot* y = *static_cast<const SortSlot* const*>(b);
+  auto key = [](const SortSlot* slot) {
+    std::size_t n = 0;
+    while (n < std::size(slot->key) && slot->key[n] != 0) ++n;
+    return std::u16string_view(slot->key, n);
+  };
+  return compareTextsByLocale(key(x), key(y));
+}
 
 void ensureRegistry() {
   if (state.debugMode) state.debugLineY += 25;
@@ -283,7 +273,7 @@ void removeLanguageEntry(const char* languageName) {
   while (reader.next()) {
     if (reader.startsLine()) {
       std::string_view key;
-      drop = removalKey(reader.line(), copy, key) && equalIgnoringCase(key, languageName);
+      drop = removalKey(reader.line(), copy, key) && equalsIgnoringAsciiCase(key, languageName);
     }
     if (!drop) tmp.put(reader.line());
   }
@@ -326,7 +316,7 @@ void addLanguageEntry(const char* field1, const char* field2, const char* field3
       continue;
     }
     tmp.put(line);
-    if (reader.startsLine() && prefixEqualIgnoringCase(withoutNewline(line), header.view(), 10)) {
+    if (reader.startsLine() && prefixEqualsIgnoringAsciiCase<char>(withoutNewline(line), header.view(), 10)) {
       inSection = true;
     }
   }

@@ -2,7 +2,7 @@
 // values that later steps of the installation use.
 #include <string_view>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "platform/screen.h"

@@ -2,8 +2,9 @@
 
 #include <cstddef>
 
-#include "app/fatal.h"
-#include "app/state.h"
+#include "base/ascii.h"
+#include "base/fatal.h"
+#include "base/state.h"
 #include "text/charset.h"
 
 namespace {
@@ -33,8 +34,6 @@ constexpr KeywordEntry kKeywords[] = {
     {Keyword::XCopy, "xcopy", ScriptPass::Install},
     {Keyword::SndCopy, "sndcopy", ScriptPass::Install},
 };
-
-char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool startsWithIgnoringCase(const char* line, const char* keyword) {
   for (; *keyword != 0; ++line, ++keyword) {

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "platform/file.h"
-#include "text/fixed_text.h"
+#include "base/fixed_text.h"
 
 constexpr int kScriptLineCapacity = 100;
 

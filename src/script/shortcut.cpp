@@ -1,6 +1,6 @@
 // The shortcut step: a Start-menu program group with one shortcut to the
 // installed program, recorded in the uninstall record.
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "platform/shell.h"

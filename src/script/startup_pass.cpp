@@ -1,6 +1,6 @@
 // The start-up pass: title, proposed directory, shortcut arguments and the
 // debug switch, read before the strings file is loaded.
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/profile.h"
 #include "script/script.h"
 #include "script/script_file.h"

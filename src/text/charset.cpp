@@ -98,3 +98,10 @@ int32_t parseDecimal(const char* text) {
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(value);
 }
+
+int narrowText(const char16_t* text, int length, char* out, int capacity, uint32_t codePage) {
+  int n = length > 0 ? platform::wideToMultiByte(codePage, text, length, out, capacity - 1) : 0;
+  if (n < 0) n = 0;
+  out[n] = 0;
+  return n;
+}

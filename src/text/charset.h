@@ -30,6 +30,11 @@ const char* toNarrowScratch(const char16_t* text, uint32_t codePage);
 // wide length plus one bytes.
 char* toNarrow(const char16_t* text, char* out, uint32_t codePage);
 
+// `length` wide units to `codePage` text in `out` (capacity `capacity`
+// bytes, the terminating zero included; 4 bytes a unit are always enough).
+// Returns the length; 0 and an empty text when the conversion failed.
+int narrowText(const char16_t* text, int length, char* out, int capacity, uint32_t codePage);
+
 constexpr int kScratchCapacity = 1000;
 
 // Length of a zero-terminated wide text.

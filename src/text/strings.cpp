@@ -4,8 +4,9 @@
 #include <new>
 #include <string>
 
-#include "app/fatal.h"
-#include "app/state.h"
+#include "base/ascii.h"
+#include "base/fatal.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "text/charset.h"
@@ -22,9 +23,6 @@ const char* const keyNames[kStringKeyCount] = {
 
 const char16_t emptyText[1] = {0};
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
-char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c; }
-
 // Scans the entries of `data` (size units, the last one zero) for the first
 // one that starts with `prefix`, ignoring ASCII case. Returns the position
 // behind the prefix, or null.
@@ -33,7 +31,7 @@ const Char* findEntry(const Char* data, std::size_t size, const Char* prefix, st
   std::size_t pos = 0;
   while (pos < size && data[pos] != 0) {
     std::size_t i = 0;
-    while (i < prefixLength && pos + i < size && asciiLower(data[pos + i]) == asciiLower(prefix[i])) ++i;
+    while (i < prefixLength && pos + i < size && foldAscii(data[pos + i]) == foldAscii(prefix[i])) ++i;
     if (i == prefixLength) return data + pos + i;
     while (pos < size && data[pos] != 0) ++pos;  // to this entry's zero
     ++pos;                                        // the next entry

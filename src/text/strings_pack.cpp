@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/ascii.h"
 #include "platform/codepage.h"
 #include "platform/utf8.h"
 #include "text/charset.h"
@@ -15,14 +16,8 @@ struct SourceEntry {
   int line = 0;
 };
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
-
 bool sameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
+  return equalsIgnoringAsciiCase(a, b);
 }
 
 std::string lineText(int line) { return "line " + std::to_string(line) + ": "; }

@@ -6,8 +6,6 @@
 #include <new>
 #include <utility>
 
-#include "app/progress.h"
-#include "app/state.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 
@@ -60,13 +58,6 @@ int copyFieldBytes(char* field, const char* text, int length, int limit, uint32_
     }
   }
   std::memcpy(field, text, n);
-  return n;
-}
-
-int narrowText(const char16_t* text, int length, char* out, int capacity, uint32_t codePage) {
-  int n = length > 0 ? platform::wideToMultiByte(codePage, text, length, out, capacity - 1) : 0;
-  if (n < 0) n = 0;
-  out[n] = 0;
   return n;
 }
 
@@ -131,8 +122,6 @@ void ByteArena::release() {
 
 // WordList
 
-void WordList::FreeDeleter::operator()(void* p) const { std::free(p); }
-
 const char* WordList::translations(int32_t i) const {
   const char* w = word(i);
   return w + std::strlen(w) + 1;
@@ -171,10 +160,6 @@ void WordList::release() {
   capacity_ = count_ = 0;
 }
 
-std::size_t WordList::footprint() const {
-  return arena_.footprint() + sizeof(uint32_t) * static_cast<std::size_t>(capacity_);
-}
-
 void WordList::entry(int32_t i, WordEntry& entry) const {
   std::memset(&entry, 0, sizeof entry);
   const char* w = word(i);
@@ -198,20 +183,23 @@ int WordList::wideTranslations(int32_t i, char16_t (&out)[kEntryTranslationsChar
 
 // File operations
 
-void countWordRecords(platform::File& file) {
+int32_t countWordRecords(platform::File& file, int32_t previous) {
   int64_t size = file.size();
+  int32_t count = previous;
   if (size >= 0) {
-    int64_t count = size / kWordRecordSize;
-    state.recordCount = count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
+    int64_t records = size / kWordRecordSize;
+    count = records > INT32_MAX ? INT32_MAX : static_cast<int32_t>(records);
   }
   file.seek(0);
+  return count;
 }
 
-LoadResult loadWordEntries(platform::File& file, WordList& list) {
+LoadResult loadWordEntries(platform::File& file, int32_t recordCount, uint32_t wordCodePage,
+                           uint32_t translationsCodePage, WordList& list, ListDisplay& display) {
   list.release();
   if (!file.seek(0)) return LoadResult::SeekFailed;
-  int32_t count = state.recordCount > 0 ? state.recordCount : 0;
-  if (!list.begin(count, state.listCodePage, state.homeCodePage)) return LoadResult::OutOfMemory;
+  int32_t count = recordCount > 0 ? recordCount : 0;
+  if (!list.begin(count, wordCodePage, translationsCodePage)) return LoadResult::OutOfMemory;
   std::unique_ptr<WordRecord[]> batch(new (std::nothrow) WordRecord[kReadBatch]);
   if (!batch) return LoadResult::OutOfMemory;
   for (int32_t i = 0; i < count;) {
@@ -222,23 +210,13 @@ LoadResult loadWordEntries(platform::File& file, WordList& list) {
       return LoadResult::ReadFailed;
     }
     for (int k = 0; k < n; ++k, ++i) {
-      countRecord(i);
+      countRecord(display, i);
       if (!list.add(batch[k])) {
         list.release();
         return LoadResult::OutOfMemory;
       }
     }
   }
-  finishRecordCounter(count - 1);
+  finishRecordCounter(display, count - 1);
   return LoadResult::Loaded;
-}
-
-void countRecord(int32_t i) {
-  if (i % 100 != 0) return;
-  setCounterNumber(i);
-  drawCounter();
-}
-
-void finishRecordCounter(int32_t last) {
-  if (last >= 0) setCounterNumber(last);
 }

@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/buffer.h"
+#include "text/charset.h"
+#include "wordlist/list_display.h"
+
 namespace platform {
 class File;
 }
@@ -55,11 +59,6 @@ int fieldTextLength(const char* field, int width, uint32_t codePage);
 // left out with it. Nothing is written past `limit` bytes.
 int copyFieldBytes(char* field, const char* text, int length, int limit, uint32_t codePage);
 
-// Wide text to `codePage` text in `out` (capacity `capacity` bytes, the
-// terminating zero included, enough for every code page at 4 bytes a unit).
-// Returns the length; 0 and an empty text when the conversion failed.
-int narrowText(const char16_t* text, int length, char* out, int capacity, uint32_t codePage);
-
 // Fills `record` (zero-filled first) from two 8-bit texts, each cut to its
 // field's limit by copyFieldBytes.
 void fillRecord(WordRecord& record, const char* word, int wordLength, uint32_t wordCodePage,
@@ -86,8 +85,6 @@ class ByteArena {
     return blocks_[position >> kBlockBits] + (position & (kBlockSize - 1));
   }
   void release();
-  // Bytes held in blocks.
-  std::size_t footprint() const { return static_cast<std::size_t>(blockCount_) * kBlockSize; }
 
  private:
   unsigned char** blocks_ = nullptr;
@@ -106,8 +103,6 @@ class WordList {
   WordList& operator=(WordList&&) noexcept = default;
 
   int32_t size() const { return count_; }
-  uint32_t wordCodePage() const { return wordCodePage_; }
-  uint32_t translationsCodePage() const { return translationsCodePage_; }
 
   // The 8-bit texts of record i.
   const char* word(int32_t i) const {
@@ -129,36 +124,26 @@ class WordList {
   // Adds the record's texts; false when memory is short or the list is full.
   bool add(const WordRecord& record);
   void release();
-  // Bytes held (blocks and the offset table).
-  std::size_t footprint() const;
 
  private:
-  struct FreeDeleter {
-    void operator()(void* p) const;
-  };
   ByteArena arena_;
-  std::unique_ptr<uint32_t[], FreeDeleter> offsets_;
+  Buffer<uint32_t> offsets_;
   int32_t capacity_ = 0;
   int32_t count_ = 0;
   uint32_t wordCodePage_ = 0;
   uint32_t translationsCodePage_ = 0;
 };
 
-// Sets recordCount to the number of whole records of the open file (its size
-// / 84, a trailing partial record ignored); unchanged when the size cannot
-// be determined. The position goes back to the start.
-void countWordRecords(platform::File& file);
+// The number of whole records of the open file (its size / 84, a trailing
+// partial record ignored); `previous` when the size cannot be determined.
+// The position goes back to the start.
+int32_t countWordRecords(platform::File& file, int32_t previous);
 
 enum class LoadResult { Loaded, SeekFailed, OutOfMemory, ReadFailed };
 
-// Reads recordCount records of the open file from its start into `list`,
-// the word read with listCodePage and the translations with homeCodePage.
-// The counter shows the index of each record, drawn at every multiple of 100.
-// Anything but Loaded leaves `list` empty.
-LoadResult loadWordEntries(platform::File& file, WordList& list);
-
-// Shows record index `i` of a loop in the progress counter: drawn when i is a
-// multiple of 100. `finishRecordCounter` leaves the last index in the
-// counter's text when a loop ends.
-void countRecord(int32_t i);
-void finishRecordCounter(int32_t last);
+// Reads `recordCount` records of the open file from its start into `list`,
+// the words read with `wordCodePage` and the translations with
+// `translationsCodePage`. The counter shows the index of each record, drawn
+// at every multiple of 100. Anything but Loaded leaves `list` empty.
+LoadResult loadWordEntries(platform::File& file, int32_t recordCount, uint32_t wordCodePage,
+                           uint32_t translationsCodePage, WordList& list, ListDisplay& display);

@@ -7,113 +7,61 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string>
 
-#include "app/fatal.h"
-#include "app/progress.h"
-#include "app/state.h"
+#include "base/ascii.h"
+#include "base/buffer.h"
 #include "platform/file.h"
 #include "text/charset.h"
-#include "text/fixed_text.h"
-#include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
+#include "wordlist/entry_order.h"
 #include "wordlist/records.h"
 
 namespace {
 
-constexpr int kListPathCapacity = 80;
-using ListPath = WideText<kListPathCapacity>;
-
 // 8-bit forms of one word or token: up to 4 bytes a unit.
 constexpr int kNarrowCapacity = 4 * (kEntryTranslationsChars + 1) + 1;
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Buffer = std::unique_ptr<T[], FreeDeleter>;
-
-template <typename T>
-Buffer<T> allocateBuffer(std::size_t count) {
-  return Buffer<T>(static_cast<T*>(std::malloc(count ? count * sizeof(T) : 1)));
-}
-
-std::u16string quoted(std::u16string_view before, std::u16string_view path,
-                      std::u16string_view after) {
-  std::u16string message(before);
-  message += path;
-  message += after;
-  return message;
-}
-
-// PathLanguage followed directly by the list name in uiCodePage. A path that
-// does not fit the 80-unit buffer ends the installation, naming it.
-void buildListPath(const char* listName, ListPath& path) {
-  char name[sizeof state.inputListName];
-  std::size_t n = strnlen(listName, sizeof name - 1);
-  std::memcpy(name, listName, n);
-  name[n] = 0;
-  char16_t wideName[sizeof name];
-  toWide(name, wideName, state.uiCodePage);
-  std::u16string full = text(StringKey::PathLanguage);
-  full += wideName;
-  if (!path.assign(full)) raiseFatal(quoted(u"Path too long \"", full, u"\""));
-}
-
-// File names that are equal ignoring ASCII case (the file system's view of
-// plain names).
-bool sameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] + 0x20 : a[i];
-    char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] + 0x20 : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
-
-void loadOrFail(platform::File& file, WordList& list, std::u16string_view what) {
-  switch (loadWordEntries(file, list)) {
-    case LoadResult::Loaded: return;
-    case LoadResult::OutOfMemory: raiseFatal(quoted(u"Not enough memory to load ", what, u""));
-    case LoadResult::SeekFailed:
-    case LoadResult::ReadFailed: break;
-  }
-  raiseFatal(quoted(u"Read error ", what, u""));
-}
-
-// The reversed pair with the word already in listCodePage.
-bool writePair(platform::File& file, const char* word, int wordLength, std::u16string_view token) {
-  if (wordLength > kTranslationsMaxBytes) return false;
+// The reversed pair with the word already in the list's code page.
+PairWrite writePair(platform::File& file, const char* word, int wordLength,
+                    std::u16string_view token, uint32_t homeCodePage) {
+  if (wordLength > kTranslationsMaxBytes) return PairWrite::Skipped;
   char bytes[kNarrowCapacity];
   int length = narrowText(token.data(), static_cast<int>(token.size()), bytes, sizeof bytes,
-                          state.homeCodePage);
+                          homeCodePage);
   const char* start = bytes;
   while (*start == ' ') ++start;
   int tokenLength = length - static_cast<int>(start - bytes);
-  if (tokenLength > kWordMaxBytes) return false;
+  if (tokenLength > kWordMaxBytes) return PairWrite::Skipped;
   WordRecord record;
   std::memset(&record, 0, sizeof record);
   std::memcpy(record.word, start, tokenLength);
   std::memcpy(record.translations, word, wordLength);
-  if (file.write(&record, sizeof record) != sizeof record) raiseFatal(u"Write error tempfile");
-  return true;
+  if (file.write(&record, sizeof record) != sizeof record) return PairWrite::Failed;
+  return PairWrite::Written;
 }
 
-void reverseEntries(const WordList& list, platform::File& temp) {
+// Every pair of every entry into the temporary file; false when a record
+// was not written whole.
+bool reverseEntries(const WordList& list, platform::File& temp, const ListJob& job,
+                    ListDisplay& display) {
   WordEntry entry;
   char word[kNarrowCapacity];
   for (int32_t i = 0; i < list.size(); ++i) {
-    countRecord(i);
+    countRecord(display, i);
     list.entry(i, entry);
     int wordLength =
-        narrowText(entry.word(), wideLength(entry.word()), word, sizeof word, state.listCodePage);
-    forEachToken(entry.translations(),
-                 [&](std::u16string_view token) { writePair(temp, word, wordLength, token); });
+        narrowText(entry.word(), wideLength(entry.word()), word, sizeof word, job.listCodePage);
+    bool written = true;
+    forEachToken(entry.translations(), [&](std::u16string_view token) {
+      if (written && writePair(temp, word, wordLength, token, job.homeCodePage) == PairWrite::Failed) {
+        written = false;
+      }
+    });
+    if (!written) return false;
   }
-  finishRecordCounter(list.size() - 1);
+  finishRecordCounter(display, list.size() - 1);
+  return true;
 }
 
 // Sorting by keys. Records with the same 8-bit headword have the same key,
@@ -140,7 +88,7 @@ bool groupHeadwords(const WordList& list, Headwords& words) {
   uint64_t capacity = 16;
   while (capacity < 2ull * n) capacity <<= 1;
   const uint32_t mask = static_cast<uint32_t>(capacity - 1);
-  Buffer<uint32_t> table(static_cast<uint32_t*>(std::calloc(capacity, sizeof(uint32_t))));
+  Buffer<uint32_t> table = allocateZeroedBuffer<uint32_t>(capacity);
   Buffer<uint32_t> hashes = allocateBuffer<uint32_t>(n);
   words.group = allocateBuffer<uint32_t>(n);
   words.firstRecord = allocateBuffer<uint32_t>(n);
@@ -188,47 +136,32 @@ int compareStoredKeys(const ByteArena& keys, uint32_t x, uint32_t y) {
 }
 
 // The sort's order of two slots; every comparison is counted like one of
-// the comparators' (see countComparison).
+// the comparators'.
 class KeyOrder {
  public:
-  KeyOrder(const ByteArena& keys, uint32_t& count, bool counting)
-      : keys_(keys), count_(count), counting_(counting) {}
+  KeyOrder(const ByteArena& keys, ComparisonCounter& counter) : keys_(keys), counter_(counter) {}
 
   bool operator()(const KeySlot& a, const KeySlot& b) const {
-    if (counting_) {
-      if (static_cast<int32_t>(count_) % 1000 == 0) {
-        setCounterNumber(static_cast<int32_t>(count_));
-        drawCounter();
-      }
-      ++count_;
-    }
+    counter_.tick();
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
     return compareStoredKeys(keys_, a.key, b.key) < 0;
   }
 
  private:
   const ByteArena& keys_;
-  uint32_t& count_;
-  bool counting_;
+  ComparisonCounter& counter_;
 };
 
-[[noreturn]] void sortMemoryFatal() { raiseFatal(u"Not enough memory to sort the word list"); }
-
-// Sorts the distinct headwords by key; returns for each headword the rank of
-// its key (equal keys, equal rank) and the number of ranks.
-Buffer<uint32_t> rankHeadwords(const WordList& list, const Headwords& words, uint32_t& ranks) {
-  Buffer<KeySlot> slots = allocateBuffer<KeySlot>(words.count);
-  Buffer<uint32_t> rank = allocateBuffer<uint32_t>(words.count);
-  if (!slots || !rank) sortMemoryFatal();
-  ByteArena keys;
-  WordOrder order = currentWordOrder();
+// Stores the sort key of every distinct headword; false when memory is short.
+bool makeKeys(const WordList& list, const Headwords& words, const WordOrder& order,
+              ByteArena& keys, KeySlot* slots) {
   unsigned char key[kWordKeyCapacity];
   char16_t word[kEntryWordChars + 1];
   for (uint32_t g = 0; g < words.count; ++g) {
     int length = list.wideWord(words.firstRecord[g], word);
     int keyLength = wordSortKey(order, std::u16string_view(word, length), key);
     uint32_t position;
-    if (!keys.allocate(static_cast<uint32_t>(keyLength) + 2, position)) sortMemoryFatal();
+    if (!keys.allocate(static_cast<uint32_t>(keyLength) + 2, position)) return false;
     unsigned char* stored = keys.at(position);
     stored[0] = static_cast<unsigned char>(keyLength & 0xFF);
     stored[1] = static_cast<unsigned char>(keyLength >> 8);
@@ -237,14 +170,23 @@ Buffer<uint32_t> rankHeadwords(const WordList& list, const Headwords& words, uin
     for (int b = 0; b < 8; ++b) prefix = prefix << 8 | (b < keyLength ? key[b] : 0);
     slots[g] = {prefix, position, g};
   }
+  return true;
+}
 
-  uint32_t count = static_cast<uint32_t>(state.comparisonCount);
-  bool counting = state.debugMode != 0;
-  std::sort(slots.get(), slots.get() + words.count, KeyOrder(keys, count, counting));
-  if (counting && count != static_cast<uint32_t>(state.comparisonCount)) {
-    setCounterNumber(static_cast<int32_t>(count - 1));
-  }
-  state.comparisonCount = static_cast<int32_t>(count);
+// Sorts the distinct headwords by key; returns for each headword the rank of
+// its key (equal keys, equal rank) and the number of ranks. Empty when
+// memory is short.
+Buffer<uint32_t> rankHeadwords(const WordList& list, const Headwords& words,
+                               const WordOrder& order, ComparisonCounter& counter,
+                               uint32_t& ranks) {
+  Buffer<KeySlot> slots = allocateBuffer<KeySlot>(words.count);
+  Buffer<uint32_t> rank = allocateBuffer<uint32_t>(words.count);
+  ByteArena keys;
+  if (!slots || !rank || !makeKeys(list, words, order, keys, slots.get())) return nullptr;
+
+  int32_t before = counter.count;
+  std::sort(slots.get(), slots.get() + words.count, KeyOrder(keys, counter));
+  counter.finish(before);
 
   ranks = 0;
   for (uint32_t s = 0; s < words.count; ++s) {
@@ -258,22 +200,24 @@ Buffer<uint32_t> rankHeadwords(const WordList& list, const Headwords& words, uin
   return rank;
 }
 
-Buffer<uint32_t> sortByKeys(const WordList& list) {
+Buffer<uint32_t> sortByKeys(const WordList& list, const WordOrder& wordOrder,
+                            ComparisonCounter& counter) {
   uint32_t n = static_cast<uint32_t>(list.size());
   Headwords words;
-  if (!groupHeadwords(list, words)) sortMemoryFatal();
+  if (!groupHeadwords(list, words)) return nullptr;
   words.firstRecord.reset(static_cast<uint32_t*>(std::realloc(
       words.firstRecord.release(), (words.count ? words.count : 1) * sizeof(uint32_t))));
-  if (!words.firstRecord) sortMemoryFatal();
+  if (!words.firstRecord) return nullptr;
   uint32_t ranks = 0;
-  Buffer<uint32_t> rank = rankHeadwords(list, words, ranks);
+  Buffer<uint32_t> rank = rankHeadwords(list, words, wordOrder, counter, ranks);
+  if (!rank) return nullptr;
   words.firstRecord.reset();
 
   // Counting sort of the records by the rank of their headword; records of
   // one rank stay in record order.
-  Buffer<uint32_t> start(static_cast<uint32_t*>(std::calloc(ranks + 1, sizeof(uint32_t))));
+  Buffer<uint32_t> start = allocateZeroedBuffer<uint32_t>(ranks + 1);
   Buffer<uint32_t> order = allocateBuffer<uint32_t>(n);
-  if (!start || !order) sortMemoryFatal();
+  if (!start || !order) return nullptr;
   for (uint32_t i = 0; i < n; ++i) ++start[rank[words.group[i]] + 1];
   for (uint32_t r = 0; r < ranks; ++r) start[r + 1] += start[r];
   for (uint32_t i = 0; i < n; ++i) order[start[rank[words.group[i]]]++] = i;
@@ -293,32 +237,38 @@ int compareWithRecordOrder(const void* a, const void* b) {
   return (x > y) - (x < y);
 }
 
-Buffer<uint32_t> sortPerComparison(const WordList& list) {
+Buffer<uint32_t> sortPerComparison(const WordList& list, uint32_t headwordCodePage,
+                                   ComparisonCounter& counter) {
   int32_t n = list.size();
   Buffer<WordEntry> entries = allocateBuffer<WordEntry>(n);
   Buffer<WordEntry*> pointers = allocateBuffer<WordEntry*>(n);
   Buffer<uint32_t> indexes = allocateBuffer<uint32_t>(n);
-  if (!entries || !pointers || !indexes) sortMemoryFatal();
+  if (!entries || !pointers || !indexes) return nullptr;
   for (int32_t i = 0; i < n; ++i) {
     list.entry(i, entries[i]);
     pointers[i] = &entries[i];
   }
+  int32_t before = counter.count;
+  setEntryComparison(&counter, headwordCodePage);
   listComparator = sortTableLoaded ? compareBySortTable : compareByLocale;
   std::qsort(pointers.get(), n, sizeof(WordEntry*), compareWithRecordOrder);
+  setEntryComparison(nullptr, headwordCodePage);
+  counter.finish(before);
   for (int32_t i = 0; i < n; ++i) indexes[i] = static_cast<uint32_t>(pointers[i] - entries.get());
   return indexes;
 }
 
-void writeMerged(platform::File& out, const WordEntry& f) {
+// One merged record: the headword in the home code page, the joined words
+// in the list's code page; false when it was not written whole.
+bool writeMerged(platform::File& out, const WordEntry& f, const ListJob& job) {
   char word[kNarrowCapacity], translations[kNarrowCapacity];
-  int wordLength =
-      narrowText(f.word(), wideLength(f.word()), word, sizeof word, state.homeCodePage);
+  int wordLength = narrowText(f.word(), wideLength(f.word()), word, sizeof word, job.homeCodePage);
   int translationsLength = narrowText(f.translations(), wideLength(f.translations()), translations,
-                                      sizeof translations, state.listCodePage);
+                                      sizeof translations, job.listCodePage);
   WordRecord record;
-  fillRecord(record, word, wordLength, state.homeCodePage, translations, translationsLength,
-             state.listCodePage);
-  if (out.write(&record, sizeof record) != sizeof record) raiseFatal(u"Write error output file");
+  fillRecord(record, word, wordLength, job.homeCodePage, translations, translationsLength,
+             job.listCodePage);
+  return out.write(&record, sizeof record) == sizeof record;
 }
 
 bool sameWord(const char16_t* a, const char16_t* b) {
@@ -326,7 +276,8 @@ bool sameWord(const char16_t* a, const char16_t* b) {
   return *a == *b;
 }
 
-void mergeAndWrite(const WordList& list, const uint32_t* order, platform::File& out) {
+bool mergeAndWrite(const WordList& list, const uint32_t* order, platform::File& out,
+                   const ListJob& job, ListDisplay& display) {
   int32_t n = list.size();
   WordEntry first;
   char16_t word[kEntryWordChars + 1];
@@ -353,99 +304,156 @@ void mergeAndWrite(const WordList& list, const uint32_t* order, platform::File& 
       translations[a] = 0;
     }
     k = j - 1;
-    writeMerged(out, first);
-    countRecord(k);
+    if (!writeMerged(out, first, job)) return false;
+    countRecord(display, k);
     ++k;
   }
-  finishRecordCounter(n - 1);
+  finishRecordCounter(display, n - 1);
+  return true;
 }
+
+// The steps of one build. Each returns ListError::None to go on.
+class ListBuild {
+ public:
+  ListBuild(const ListJob& job, ListCounts& counts, ListDisplay& display)
+      : job_(job), counts_(counts), display_(display) {
+    counts_.comparisons.counting = job.debug;
+    counts_.comparisons.display = &display;
+  }
+
+  ListError loadSource(platform::File& source) {
+    source = platform::File::open(job_.sourcePath, platform::OpenMode::ReadBinary);
+    if (!source) return ListError::SourceMissing;
+    display_.progress(64, "10%");
+    display_.placeCounter();
+    counts_.records = countWordRecords(source, counts_.records);
+    switch (loadWordEntries(source, counts_.records, job_.listCodePage, job_.homeCodePage, list_,
+                            display_)) {
+      case LoadResult::Loaded: break;
+      case LoadResult::OutOfMemory: return ListError::SourceOutOfMemory;
+      case LoadResult::SeekFailed:
+      case LoadResult::ReadFailed: return ListError::SourceReadFailed;
+    }
+    if (job_.debug) display_.done();
+    return ListError::None;
+  }
+
+  ListError reverseIntoTemp(platform::File& source, platform::File& temp) {
+    // A temporary file named like one of the lists would overwrite the
+    // source list, or be deleted at the end as the finished reversed list.
+    if (equalsIgnoringAsciiCase(job_.tempPath, job_.sourcePath) ||
+        equalsIgnoringAsciiCase(job_.tempPath, job_.outputPath)) {
+      return ListError::TempCreateFailed;
+    }
+    temp = platform::File::open(job_.tempPath, platform::OpenMode::WriteBinary);
+    if (!temp) return ListError::TempCreateFailed;
+    display_.progress(117, "25%");
+    phase(job_.writeTemp);
+    display_.placeCounter();
+    if (!reverseEntries(list_, temp, job_, display_)) return ListError::TempWriteFailed;
+    list_.release();
+    source.close();
+    if (!temp.close()) return ListError::TempWriteFailed;
+    if (job_.debug) display_.done();
+    return ListError::None;
+  }
+
+  // The temporary file's words are in the home code page, its translations
+  // in the list's.
+  ListError readPairsBack(platform::File& temp) {
+    temp = platform::File::open(job_.tempPath, platform::OpenMode::ReadBinary);
+    if (!temp) return ListError::TempOpenFailed;
+    display_.progress(205, "50%");
+    phase(job_.readTo);
+    display_.placeCounter();
+    counts_.records = countWordRecords(temp, counts_.records);
+    switch (loadWordEntries(temp, counts_.records, job_.homeCodePage, job_.listCodePage, list_,
+                            display_)) {
+      case LoadResult::Loaded: break;
+      case LoadResult::OutOfMemory: return ListError::TempOutOfMemory;
+      case LoadResult::SeekFailed:
+      case LoadResult::ReadFailed: return ListError::TempReadFailed;
+    }
+    if (job_.debug) display_.done();
+    return ListError::None;
+  }
+
+  ListError sort(platform::File& output, ListSort method, Buffer<uint32_t>& order) {
+    output = platform::File::open(job_.outputPath, platform::OpenMode::WriteBinary);
+    if (!output) return ListError::OutputCreateFailed;
+    if (job_.debug) {
+      display_.phase(job_.sortTo, 400);
+      display_.placeCounter();
+    }
+    loadSortTable(job_.sortTablePath);
+    order = method == ListSort::SortKeys
+                ? sortByKeys(list_, currentWordOrder(job_.homeCodePage), counts_.comparisons)
+                : sortPerComparison(list_, job_.homeCodePage, counts_.comparisons);
+    if (!order) return ListError::SortOutOfMemory;
+    if (job_.debug) display_.done();
+    return ListError::None;
+  }
+
+  ListError mergeInto(platform::File& output, Buffer<uint32_t>& order) {
+    display_.progress(292, "75%");
+    phase(job_.writeTo);
+    display_.placeCounter();
+    if (!mergeAndWrite(list_, order.get(), output, job_, display_)) {
+      return ListError::OutputWriteFailed;
+    }
+    order.reset();
+    list_.release();
+    if (job_.debug) display_.done();
+    return ListError::None;
+  }
+
+  void phase(std::u16string_view label) {
+    if (job_.debug) display_.phase(label, 480);
+  }
+
+ private:
+  const ListJob& job_;
+  ListCounts& counts_;
+  ListDisplay& display_;
+  WordList list_;
+};
 
 }  // namespace
 
-bool writeReversedRecord(platform::File& file, const char16_t* word, std::u16string_view token) {
+PairWrite writeReversedRecord(platform::File& file, const char16_t* word,
+                              std::u16string_view token, uint32_t listCodePage,
+                              uint32_t homeCodePage) {
   char bytes[kNarrowCapacity];
-  int length = narrowText(word, wideLength(word), bytes, sizeof bytes, state.listCodePage);
-  return writePair(file, bytes, length, token);
+  int length = narrowText(word, wideLength(word), bytes, sizeof bytes, listCodePage);
+  return writePair(file, bytes, length, token, homeCodePage);
 }
 
-void buildReversedList() { buildReversedList(ListSort::SortKeys); }
+ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay& display,
+                            ListSort method) {
+  ListBuild build(job, counts, display);
+  display.begin();
+  display.progress(0, "0%");
+  build.phase(job.readFrom);
 
-void buildReversedList(ListSort method) {
-  bool debug = state.debugMode != 0;
-  beginListDisplay();
-  platform::screen().showWaitCursor();
-  drawProgress(0, "0%");
-  if (debug) drawPhaseLabel(text(StringKey::Install_ReadFrom));
-
-  // Load the source list.
-  ListPath sourcePath, outputPath;
-  buildListPath(state.inputListName, sourcePath);
-  buildListPath(state.outputListName, outputPath);
-  platform::File source = platform::File::open(sourcePath, platform::OpenMode::ReadBinary);
-  if (!source) raiseFatal(quoted(u"Input file \"", sourcePath.view(), u"\" missing"));
-  drawProgress(64, "10%");
-  placeCounter();
-  countWordRecords(source);
-  WordList list;
-  loadOrFail(source, list, quoted(u"input file \"", sourcePath.view(), u"\""));
-  if (debug) drawDoneMark();
-
-  // Reverse it into the temporary file.
-  // A temporary file named like one of the lists would overwrite the source
-  // list, or be deleted at the end as the finished reversed list.
-  std::u16string tempPath = text(StringKey::Install_TaalTemp);
-  if (sameName(tempPath, sourcePath.view()) || sameName(tempPath, outputPath.view())) {
-    raiseFatal(u"Can't create tempfile");
+  if (job.pathLimit > 0 && job.sourcePath.size() >= job.pathLimit) {
+    return ListError::SourcePathTooLong;
   }
-  platform::File temp = platform::File::open(tempPath, platform::OpenMode::WriteBinary);
-  if (!temp) raiseFatal(u"Can't create tempfile");
-  drawProgress(117, "25%");
-  if (debug) drawPhaseLabel(text(StringKey::Install_WriteTemp));
-  placeCounter();
-  reverseEntries(list, temp);
-  list.release();
-  source.close();
-  if (!temp.close()) raiseFatal(u"Write error tempfile");
-  if (debug) drawDoneMark();
-
-  // Read the reversed pairs back.
-  temp = platform::File::open(tempPath, platform::OpenMode::ReadBinary);
-  if (!temp) raiseFatal(u"Can't open tempfile");
-  drawProgress(205, "50%");
-  if (debug) drawPhaseLabel(text(StringKey::Install_ReadTo));
-  placeCounter();
-  countWordRecords(temp);
-  std::swap(state.listCodePage, state.homeCodePage);
-  LoadResult loaded = loadWordEntries(temp, list);
-  std::swap(state.listCodePage, state.homeCodePage);
-  if (loaded == LoadResult::OutOfMemory) raiseFatal(u"Not enough memory to load tempfile");
-  if (loaded != LoadResult::Loaded) raiseFatal(u"Read error tempfile");
-  if (debug) drawDoneMark();
-
-  // Sort.
-  platform::File output = platform::File::open(outputPath, platform::OpenMode::WriteBinary);
-  if (!output) raiseFatal(quoted(u"Can't create output file \"", outputPath.view(), u"\" "));
-  if (debug) {
-    drawPhaseLabel(text(StringKey::Install_SortTo), 400);
-    placeCounter();
+  if (job.pathLimit > 0 && job.outputPath.size() >= job.pathLimit) {
+    return ListError::OutputPathTooLong;
   }
-  loadSortTable();
-  Buffer<uint32_t> order =
-      method == ListSort::SortKeys ? sortByKeys(list) : sortPerComparison(list);
-  if (debug) drawDoneMark();
+  platform::File source, temp, output;
+  Buffer<uint32_t> order;
+  ListError error = build.loadSource(source);
+  if (error == ListError::None) error = build.reverseIntoTemp(source, temp);
+  if (error == ListError::None) error = build.readPairsBack(temp);
+  if (error == ListError::None) error = build.sort(output, method, order);
+  if (error == ListError::None) error = build.mergeInto(output, order);
+  if (error != ListError::None) return error;
 
-  // Merge equal headwords and write.
-  drawProgress(292, "75%");
-  if (debug) drawPhaseLabel(text(StringKey::Install_WriteTo));
-  placeCounter();
-  mergeAndWrite(list, order.get(), output);
-  order.reset();
-  list.release();
-  if (debug) drawDoneMark();
   temp.close();
-  if (!output.close()) raiseFatal(u"Write error output file");
-  platform::removeFile(tempPath);
-  drawProgress(379, "100%");
-  endListDisplay();
-  platform::screen().restoreCursor();
+  if (!output.close()) return ListError::OutputWriteFailed;
+  platform::removeFile(job.tempPath);
+  display.progress(379, "100%");
+  display.end();
+  return ListError::None;
 }

@@ -1,32 +1,79 @@
 // Turning one word list round: load, reverse, sort, merge, write.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "wordlist/list_display.h"
 
 namespace platform {
 class File;
 }
 
-// Builds PathLanguage + outputListName from PathLanguage + inputListName
-// for the current language line.
-void buildReversedList();
+// What one build reads and writes. Relative paths resolve against the
+// current directory.
+struct ListJob {
+  std::u16string_view sourcePath;     // the source list
+  std::u16string_view tempPath;       // the reversed pairs, deleted at the end
+  std::u16string_view outputPath;     // the reversed list
+  std::u16string_view sortTablePath;  // byte weights, used when the file is there
+  uint32_t listCodePage = 0;          // the source list's words
+  uint32_t homeCodePage = 0;          // the source list's translations
+  bool debug = false;                 // phase labels and comparison counting
+  // Paths of this many units or more are refused (0: any length), before
+  // anything is opened.
+  std::size_t pathLimit = 0;
+  // Phase labels: loading, reversal, re-reading, sorting, merging.
+  std::u16string_view readFrom, writeTemp, readTo, sortTo, writeTo;
+};
 
 // How the reversed list is put in order. Both give the same file: the order
-// of the comparators of collate.h, equal headwords in the order of the
+// of the comparators of entry_order.h, equal headwords in the order of the
 // reversed pairs.
 enum class ListSort {
   SortKeys,       // one key per headword, keys sorted (the installer's way)
   PerComparison,  // qsort of the entries with the comparators, pair by pair
 };
-void buildReversedList(ListSort method);
+
+// Why a build stopped. Files written up to that point stay.
+enum class ListError {
+  None,
+  SourcePathTooLong,
+  OutputPathTooLong,
+  SourceMissing,      // the source list cannot be opened
+  SourceOutOfMemory,  // the source list does not fit in memory
+  SourceReadFailed,
+  TempCreateFailed,   // also when the temporary file is named like a list
+  TempWriteFailed,
+  TempOpenFailed,
+  TempOutOfMemory,
+  TempReadFailed,
+  OutputCreateFailed,
+  OutputWriteFailed,
+  SortOutOfMemory,
+};
+
+// Process-wide numbers that one build continues: the record count of the
+// last file counted (kept when a size cannot be had) and the comparison
+// count.
+struct ListCounts {
+  int32_t records = 0;
+  ComparisonCounter comparisons;
+};
+
+ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay& display,
+                            ListSort method = ListSort::SortKeys);
+
+enum class PairWrite { Written, Skipped, Failed };
 
 // Writes the reversed pair (token -> word) to the temporary file: the word
-// converted with listCodePage, the token with homeCodePage and its leading
-// spaces skipped. Nothing is written when the word has more than 50 bytes or
-// the token more than 30; returns whether a record was written. A record not
-// written whole ends the installation ("Write error tempfile").
-bool writeReversedRecord(platform::File& file, const char16_t* word, std::u16string_view token);
+// converted with `listCodePage`, the token with `homeCodePage` and its
+// leading spaces skipped. Skipped when the word has more than 50 bytes or
+// the token more than 30; Failed when the record was not written whole.
+PairWrite writeReversedRecord(platform::File& file, const char16_t* word,
+                              std::u16string_view token, uint32_t listCodePage,
+                              uint32_t homeCodePage);
 
 // Calls `pair(token)` for each token of a translations text split at ","
 // (a run of commas separates two tokens; no empty token).

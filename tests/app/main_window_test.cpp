@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/draw.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "app/window.h"
 #include "app/window_screen.h"
 #include "canvas.h"

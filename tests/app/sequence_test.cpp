@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/sequence.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "support/test_support.h"
 #include "text/strings.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/sequence.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "platform/file.h"
 #include "support/test_support.h"

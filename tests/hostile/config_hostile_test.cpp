@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
-#include "wordlist/driver.h"
+#include "text/collate.h"
+#include "install/language_step.h"
 
 using namespace hostile;
 using testing_support::ScratchDir;

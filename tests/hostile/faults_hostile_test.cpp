@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "platform/faults.h"
 #include "platform/file.h"
@@ -17,8 +17,8 @@
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
-#include "wordlist/driver.h"
+#include "text/collate.h"
+#include "install/language_step.h"
 
 using namespace hostile;
 using platform::faults::Op;

@@ -26,8 +26,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/fatal.h"
-#include "app/state.h"
+#include "base/fatal.h"
+#include "base/state.h"
 #include "support/test_support.h"
 
 namespace hostile {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "platform/collate.h"
 #include "platform/file.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 #include "wordlist/list_helpers.h"
 #include "wordlist/records.h"
 #include "wordlist/reverser.h"

@@ -9,14 +9,14 @@
 #include <functional>
 #include <string>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "registry/registry.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
-#include "wordlist/driver.h"
+#include "text/collate.h"
+#include "install/language_step.h"
 
 using namespace hostile;
 using testing_support::ScratchDir;

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "platform/file.h"
 #include "registry/registry.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 
 using namespace hostile;
 using testing_support::ScratchDir;

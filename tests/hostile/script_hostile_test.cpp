@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "hostile_support.h"
 #include "platform/file.h"
 #include "script/script.h"

@@ -8,13 +8,13 @@
 #include <functional>
 #include <string>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/faults.h"
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 
 using testing_support::ScratchDir;
 

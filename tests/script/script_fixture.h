@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "platform/screen.h"

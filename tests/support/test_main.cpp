@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/faults.h"
 #include "support/test_support.h"
 

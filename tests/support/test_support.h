@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/fatal.h"
+#include "base/fatal.h"
 #include "platform/screen.h"
 #include "platform/ui.h"
 

@@ -4,7 +4,7 @@
 
 using namespace std::string_literals;
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"

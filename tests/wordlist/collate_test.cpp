@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/progress.h"
+#include "install/progress.h"
 #include "list_helpers.h"
 #include "platform/file.h"
 #include "registry/sort_slot.h"

@@ -1,5 +1,5 @@
 // The language step over the language configuration file.
-#include "wordlist/driver.h"
+#include "install/language_step.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/file.h"
 #include "platform/screen.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 
 using testing_support::ScratchDir;
 

@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/collate.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-#include "wordlist/collate.h"
+#include "text/collate.h"
 #include "wordlist/records.h"
 #include "wordlist/reverser.h"
 

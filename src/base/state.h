@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "platform/screen.h"
-#include "text/fixed_text.h"
+#include "base/fixed_text.h"
 
 constexpr int kPathCapacity = 260;
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "wordlist/list_display.h"
+
 // Heading of one language at headingY; headingY moves down 50.
 void drawLanguageHeading(const char* name);
 // Starts the display of one list.
@@ -26,3 +28,23 @@ void drawCounter();
 void drawDoneMark();
 // Ends the display of one list: the next bar comes 50 pixels down.
 void endListDisplay();
+
+// A list build shown on the installer's window with the functions above,
+// the wait cursor showing meanwhile.
+class WindowListDisplay : public ListDisplay {
+ public:
+  void begin() override;
+  void end() override;
+  void progress(int fillEdge, const char* percentText) override {
+    drawProgress(fillEdge, percentText);
+  }
+  void phase(std::u16string_view label, int rightEdge) override {
+    drawPhaseLabel(label, rightEdge);
+  }
+  void done() override { drawDoneMark(); }
+  void placeCounter() override { ::placeCounter(); }
+  void counter(int64_t value, bool draw) override {
+    setCounterNumber(value);
+    if (draw) drawCounter();
+  }
+};

@@ -1,6 +1,6 @@
-#include "app/progress.h"
+#include "install/progress.h"
 
-#include "app/state.h"
+#include "base/state.h"
 #include "text/strings.h"
 
 void drawLanguageHeading(const char* name) {
@@ -44,4 +44,14 @@ void drawDoneMark() {
 void endListDisplay() {
   state.progressY += 50;
   platform::screen().endList();
+}
+
+void WindowListDisplay::begin() {
+  beginListDisplay();
+  platform::screen().showWaitCursor();
+}
+
+void WindowListDisplay::end() {
+  endListDisplay();
+  platform::screen().restoreCursor();
 }

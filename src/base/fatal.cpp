@@ -1,8 +1,8 @@
-#include "app/fatal.h"
+#include "base/fatal.h"
 
 #include <string>
 
-#include "app/state.h"
+#include "base/state.h"
 #include "platform/ui.h"
 
 namespace {

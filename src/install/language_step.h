@@ -1,0 +1,14 @@
+// The language step: every language of the language configuration file gets
+// its code page, the collation locale, its reversed word list and its entry
+// in dict.ini.
+#pragma once
+
+#include "wordlist/reverser.h"
+
+// Processes every language line, then deletes the configuration file.
+void processLanguages();
+
+// Builds PathLanguage + outputListName from PathLanguage + inputListName for
+// the current language line, with the code pages, the debug switch and the
+// counters of the InstallState; every failure ends the installation.
+void buildReversedList(ListSort method = ListSort::SortKeys);

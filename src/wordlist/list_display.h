@@ -1,0 +1,58 @@
+// What a list build shows while it runs. The installer draws it on its
+// window (progress bar, running counters, phase labels); a tool may print it
+// or show nothing, which is what the defaults do.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+class ListDisplay {
+ public:
+  virtual ~ListDisplay() = default;
+  // A list starts and ends (the installer shows the wait cursor meanwhile).
+  virtual void begin() {}
+  virtual void end() {}
+  // The progress bar filled up to x = fillEdge (31 empty, 379 full).
+  virtual void progress(int fillEdge, const char* percentText) {}
+  // A phase label on the current debug line, ending at x = rightEdge; shown
+  // only while debug lines are on.
+  virtual void phase(std::u16string_view label, int rightEdge) {}
+  // The current phase is done: "Done", and the next debug line.
+  virtual void done() {}
+  // The counter moves to the current debug line.
+  virtual void placeCounter() {}
+  // A number into the counter, drawn only when `draw` (drawing every value
+  // would dominate the run).
+  virtual void counter(int64_t value, bool draw) {}
+};
+
+// Shows record index `i` of a loop in the counter: drawn when i is a
+// multiple of 100. `finishRecordCounter` leaves the last index in the
+// counter when a loop ends.
+inline void countRecord(ListDisplay& display, int32_t i) {
+  if (i % 100 == 0) display.counter(i, true);
+}
+inline void finishRecordCounter(ListDisplay& display, int32_t last) {
+  if (last >= 0) display.counter(last, false);
+}
+
+// The running count of headword comparisons, kept across lists. While
+// counting, the count is drawn at every multiple of 1000; after a sort the
+// counter holds the number of its last comparison.
+struct ComparisonCounter {
+  bool counting = false;
+  int32_t count = 0;
+  ListDisplay* display = nullptr;
+
+  void tick() {
+    if (!counting) return;
+    if (display && count % 1000 == 0) display->counter(count, true);
+    count = static_cast<int32_t>(static_cast<uint32_t>(count) + 1u);
+  }
+  // Ends a sort that began at `before`.
+  void finish(int32_t before) {
+    if (counting && display && count != before) {
+      display->counter(static_cast<int32_t>(static_cast<uint32_t>(count) - 1u), false);
+    }
+  }
+};
