@@ -24,7 +24,7 @@
 #include "platform/screen.h"
 #include "text/strings.h"
 #include "text/collate.h"
-#include "wordlist/reverser.h"
+#include "install/language_step.h"
 
 namespace {
 

@@ -37,8 +37,8 @@ inline void finishRecordCounter(ListDisplay& display, int32_t last) {
 }
 
 // The running count of headword comparisons, kept across lists. While
-// counting, the count is drawn at every multiple of 1000; after a sort the
-// counter holds the number of its last comparison.
+// counting, each comparison puts the count into the counter (drawn at every
+// multiple of 1000) and then adds one.
 struct ComparisonCounter {
   bool counting = false;
   int32_t count = 0;
@@ -46,10 +46,17 @@ struct ComparisonCounter {
 
   void tick() {
     if (!counting) return;
+    if (display) display->counter(count, count % 1000 == 0);
+    count = static_cast<int32_t>(static_cast<uint32_t>(count) + 1u);
+  }
+  // The same for the key sort's many comparisons: the counter is touched
+  // only when it is drawn, and finish() then leaves the last comparison's
+  // number in it, as tick() would have.
+  void tickDrawnOnly() {
+    if (!counting) return;
     if (display && count % 1000 == 0) display->counter(count, true);
     count = static_cast<int32_t>(static_cast<uint32_t>(count) + 1u);
   }
-  // Ends a sort that began at `before`.
   void finish(int32_t before) {
     if (counting && display && count != before) {
       display->counter(static_cast<int32_t>(static_cast<uint32_t>(count) - 1u), false);

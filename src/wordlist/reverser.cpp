@@ -142,7 +142,7 @@ class KeyOrder {
   KeyOrder(const ByteArena& keys, ComparisonCounter& counter) : keys_(keys), counter_(counter) {}
 
   bool operator()(const KeySlot& a, const KeySlot& b) const {
-    counter_.tick();
+    counter_.tickDrawnOnly();
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
     return compareStoredKeys(keys_, a.key, b.key) < 0;
   }
@@ -248,12 +248,10 @@ Buffer<uint32_t> sortPerComparison(const WordList& list, uint32_t headwordCodePa
     list.entry(i, entries[i]);
     pointers[i] = &entries[i];
   }
-  int32_t before = counter.count;
   setEntryComparison(&counter, headwordCodePage);
   listComparator = sortTableLoaded ? compareBySortTable : compareByLocale;
   std::qsort(pointers.get(), n, sizeof(WordEntry*), compareWithRecordOrder);
   setEntryComparison(nullptr, headwordCodePage);
-  counter.finish(before);
   for (int32_t i = 0; i < n; ++i) indexes[i] = static_cast<uint32_t>(pointers[i] - entries.get());
   return indexes;
 }

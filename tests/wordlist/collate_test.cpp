@@ -11,6 +11,7 @@
 #include "list_helpers.h"
 #include "platform/file.h"
 #include "registry/sort_slot.h"
+#include "wordlist/entry_order.h"
 
 using testing_support::u16;
 using testing_support::u8;
@@ -55,13 +56,19 @@ struct Entry {
   }
 };
 
+// The counter that the comparators count with (none unless a test sets one);
+// the sort table weighs the headwords in state.homeCodePage.
+ComparisonCounter* comparisonCounter = nullptr;
+
 int byLocale(std::u16string_view a, std::u16string_view b) {
   Entry x(a), y(b);
+  setEntryComparison(comparisonCounter, state.homeCodePage);
   return compareByLocale(&x.pointer, &y.pointer);
 }
 
 int byTable(std::u16string_view a, std::u16string_view b) {
   Entry x(a), y(b);
+  setEntryComparison(comparisonCounter, state.homeCodePage);
   return compareBySortTable(&x.pointer, &y.pointer);
 }
 
@@ -166,13 +173,13 @@ TEST_F(CollateTest, NamedLocaleGivesMinusOneZeroOrOne) {
 
 TEST_F(CollateTest, SortTableWeights) {
   testing_support::ScratchDir dir;
-  list_test::setString(StringKey::Locale, u"Esperanto");
+  const std::u16string tablePath = u"tables\\Esperanto.stb";
   std::string table(256, '\0');
   for (int c = 1; c < 256; ++c) table[c] = static_cast<char>(c);
   table['-'] = 1;
   table['#'] = 0;
   writeTable(dir, "Esperanto", table);
-  loadSortTable();
+  loadSortTable(tablePath);
   ASSERT_TRUE(sortTableLoaded);
   state.homeCodePage = 1252;
   EXPECT_EQ(byTable(u"a-b", u"ab"), 0) << "weight 1 is left out";
@@ -185,19 +192,19 @@ TEST_F(CollateTest, SortTableWeights) {
 
 TEST_F(CollateTest, SortTableFileHandling) {
   testing_support::ScratchDir dir;
-  list_test::setString(StringKey::Locale, u"RUSSKIJ");
-  loadSortTable();
+  const std::u16string tablePath = u"tables\\RUSSKIJ.stb";
+  loadSortTable(tablePath);
   EXPECT_FALSE(sortTableLoaded) << "no file: nothing changes";
   writeTable(dir, "RUSSKIJ", std::string(3, '\x05'));  // a short table
-  loadSortTable();
+  loadSortTable(tablePath);
   EXPECT_TRUE(sortTableLoaded);
   state.homeCodePage = 1252;
   // Bytes 0-2 weigh 5, everything else keeps weight 0 and ends the key.
   EXPECT_EQ(byTable(u"\x01", u"\x02"), 0);
   EXPECT_EQ(byTable(u"\x01", u"a"), 1);
-  EXPECT_EQ(currentWordOrder().kind, WordOrder::Kind::SortTable);
+  EXPECT_EQ(currentWordOrder(state.homeCodePage).kind, WordOrder::Kind::SortTable);
   platform::removeFile(u"tables\\RUSSKIJ.stb");
-  loadSortTable();
+  loadSortTable(tablePath);
   EXPECT_TRUE(sortTableLoaded) << "once loaded, the table stays in use";
 }
 
@@ -205,19 +212,22 @@ TEST_F(CollateTest, ComparisonsAreCountedAndShownEvery1000WhileDebugging) {
   testing_support::RecordingScreen screen;
   platform::setScreen(&screen);
   placeCounter();
-  state.comparisonCount = 998;
+  WindowListDisplay display;
+  ComparisonCounter counter{true, 998, &display};
+  comparisonCounter = &counter;
   for (int i = 0; i < 4; ++i) byLocale(u"a", u"b");
-  EXPECT_EQ(state.comparisonCount, 1002);
+  EXPECT_EQ(counter.count, 1002);
   EXPECT_EQ(u8(state.counterText.view()), "1001");
   EXPECT_EQ(screen.calls, (std::vector<std::string>{"counter 210,170,290,186 1000"}));
-  state.debugMode = 0;
+  counter.counting = false;
   byLocale(u"a", u"b");
   state.homeCodePage = 1252;
   byTable(u"a", u"b");
-  EXPECT_EQ(state.comparisonCount, 1002);
-  state.debugMode = 1;
+  EXPECT_EQ(counter.count, 1002);
+  counter.counting = true;
   byTable(u"a", u"b");
-  EXPECT_EQ(state.comparisonCount, 1003);
+  EXPECT_EQ(counter.count, 1003);
+  comparisonCounter = nullptr;
   platform::setScreen(nullptr);
 }
 
@@ -251,7 +261,7 @@ TEST_F(CollateTest, SortKeysAgreeWithTheComparatorsOnRandomPairs) {
   state.debugMode = 0;
   for (const char16_t* locale : {u"C", u"english_usa.1252", u"german", u"turkish", u"russian"}) {
     ASSERT_TRUE(setCollationLocale(locale));
-    WordOrder order = currentWordOrder();
+    WordOrder order = currentWordOrder(state.homeCodePage);
     int disagreements = 0;
     for (int i = 0; i < 3000; ++i) {
       std::u16string a = word(), b = i % 5 == 0 ? a : word();
@@ -268,15 +278,15 @@ TEST_F(CollateTest, SortKeysAgreeWithTheComparatorsOnRandomPairs) {
   }
 
   testing_support::ScratchDir dir;
-  list_test::setString(StringKey::Locale, u"t");
+  const std::u16string tablePath = u"tables\\t.stb";
   std::string table(256, '\0');
   for (int c = 1; c < 256; ++c) table[c] = static_cast<char>(random() % 7);  // ties, skips and ends
   table[0] = 0;
   writeTable(dir, "t", table);
-  loadSortTable();
+  loadSortTable(tablePath);
   for (uint32_t codePage : {1252u, 1251u, 932u}) {
     state.homeCodePage = codePage;
-    WordOrder order = currentWordOrder();
+    WordOrder order = currentWordOrder(state.homeCodePage);
     for (int i = 0; i < 3000; ++i) {
       std::u16string a = word(), b = word();
       ASSERT_EQ(keyOrder(order, a, b), byTable(a, b))

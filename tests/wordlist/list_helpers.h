@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "base/state.h"
+#include "install/language_step.h"
+#include "install/progress.h"
 #include "platform/collate.h"
 #include "support/test_support.h"
-#include "text/strings.h"
 #include "text/collate.h"
+#include "text/strings.h"
+#include "wordlist/entry_order.h"
 #include "wordlist/records.h"
-#include "wordlist/reverser.h"
 
 namespace list_test {
 

@@ -112,15 +112,15 @@ class LoadTest : public ::testing::Test {
 };
 
 TEST_F(LoadTest, CountsWholeRecordsAndLoadsThem) {
-  state.listCodePage = state.homeCodePage = 1252;
   std::string bytes;
   for (int i = 0; i < 1030; ++i) bytes += record("w" + std::to_string(i), "t" + std::to_string(i));
   bytes += std::string(83, 'x');
   platform::File f = open(bytes);
-  countWordRecords(f);
-  EXPECT_EQ(state.recordCount, 1030);
+  int32_t count = countWordRecords(f, -1);
+  EXPECT_EQ(count, 1030);
   WordList list;
-  ASSERT_EQ(loadWordEntries(f, list), LoadResult::Loaded);
+  WindowListDisplay display;
+  ASSERT_EQ(loadWordEntries(f, count, 1252, 1252, list, display), LoadResult::Loaded);
   ASSERT_EQ(list.size(), 1030);
   EXPECT_STREQ(list.word(1029), "w1029");
   EXPECT_STREQ(list.translations(517), "t517");
@@ -129,9 +129,10 @@ TEST_F(LoadTest, CountsWholeRecordsAndLoadsThem) {
 
 TEST_F(LoadTest, RecordsMissingAfterTheCountFailTheLoad) {
   platform::File f = open(record("a", "b"));
-  state.recordCount = 2;  // counted before the file shrank
   WordList list;
-  EXPECT_EQ(loadWordEntries(f, list), LoadResult::ReadFailed);
+  ListDisplay display;
+  // Two records counted before the file shrank.
+  EXPECT_EQ(loadWordEntries(f, 2, 1252, 1252, list, display), LoadResult::ReadFailed);
   EXPECT_EQ(list.size(), 0);
 }
 

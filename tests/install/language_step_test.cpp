@@ -1,5 +1,6 @@
 // The language step over the language configuration file.
 #include "install/language_step.h"
+#include "wordlist/language_config.h"
 
 #include <gtest/gtest.h>
 
