@@ -22,6 +22,7 @@
 #include "platform/collate.h"
 #include "platform/file.h"
 #include "platform/screen.h"
+#include "platform/utf8.h"
 #include "text/strings.h"
 #include "text/collate.h"
 #include "install/language_step.h"
@@ -53,12 +54,6 @@ class TimingScreen : public platform::Screen {
     if (text == u"Done") done.push_back(Clock::now());
   }
 };
-
-std::u16string widen(const char* s) {
-  std::u16string w;
-  for (; *s; ++s) w += static_cast<unsigned char>(*s);
-  return w;
-}
 
 long long fileSize(const char* name) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -102,7 +97,7 @@ int main(int argc, char** argv) {
     return usage();
   }
 
-  std::u16string localeName = widen(locale.c_str());
+  std::u16string localeName = platform::widenBytes(locale.c_str());
   auto set = [](StringKey key, const char16_t* value) {
     strings.values[static_cast<int>(key)] = value;
   };
@@ -121,7 +116,7 @@ int main(int argc, char** argv) {
   }
 
   TimingScreen screen;
-  screen.pairsCopy = widen(pairs.c_str());
+  screen.pairsCopy = platform::widenBytes(pairs.c_str());
   platform::setScreen(&screen);
 
   PROCESS_MEMORY_COUNTERS before{};

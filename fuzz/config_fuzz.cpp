@@ -11,7 +11,8 @@
 #include "fuzz/sandbox.h"
 #include "platform/file.h"
 #include "registry/registry.h"
-#include "install/language_step.h"
+include "install/language_step.h"
+#include "wordlist/language_config.h"
 
 namespace {
 // One 84-byte word-list record: word (31 bytes) and translations (51 bytes),

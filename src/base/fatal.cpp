@@ -4,6 +4,7 @@
 
 #include "base/state.h"
 #include "platform/ui.h"
+#include "platform/utf8.h"
 
 namespace {
 FatalHook fatalHook = nullptr;
@@ -25,11 +26,7 @@ void stringsLoaderFailure(std::u16string_view message) {
 }
 
 void stringsLoaderFailureNarrow(const char* message) {
-  if (fatalHook) {
-    std::u16string wide;
-    for (const char* p = message; *p; ++p) wide += static_cast<char16_t>(static_cast<unsigned char>(*p));
-    fatalHook(FatalKind::StringsLoader, wide);
-  }
+  if (fatalHook) fatalHook(FatalKind::StringsLoader, platform::widenBytes(message));
   platform::messageBoxNarrow(nullptr, message, "Dictionary", platform::BoxIcon::Warning);
   platform::exitProcess(1);
 }

@@ -116,7 +116,6 @@ class FileSearch {
   void close();
 
   std::u16string_view name() const { return name_; }
-  uint32_t attributes() const { return attributes_; }
   bool isDirectory() const { return (attributes_ & 0x10) != 0; }
   bool isHidden() const { return (attributes_ & 0x02) != 0; }
 

@@ -226,39 +226,6 @@ bool unpackStrings(std::string_view packed, std::string& source, std::string& er
 
 bool utf8ToWide(std::string_view utf8, std::u16string& out) {
   out.clear();
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    char32_t cp;
-    int extra;
-    char32_t least;
-    if (c < 0x80) {
-      cp = c, extra = 0, least = 0;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      cp = c & 0x1F, extra = 1, least = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      cp = c & 0x0F, extra = 2, least = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      cp = c & 0x07, extra = 3, least = 0x10000;
-    } else {
-      return false;
-    }
-    if (utf8.size() - i - 1 < static_cast<std::size_t>(extra)) return false;  // cut sequence
-    ++i;
-    for (int k = 0; k < extra; ++k, ++i) {
-      unsigned char d = static_cast<unsigned char>(utf8[i]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return false;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
-  return true;
+  return platform::utf8ToUtf16(utf8, out);
 }
 

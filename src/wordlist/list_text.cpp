@@ -44,7 +44,8 @@ bool packLine(std::string_view line, uint32_t wordCodePage, uint32_t translation
     return false;
   }
   std::u16string word, translations;
-  if (!utf8ToUtf16(line.substr(0, tab), word) || !utf8ToUtf16(line.substr(tab + 1), translations)) {
+  if (!platform::utf8ToUtf16(line.substr(0, tab), word) ||
+      !platform::utf8ToUtf16(line.substr(tab + 1), translations)) {
     message = "invalid UTF-8";
     return false;
   }
@@ -70,45 +71,6 @@ std::string fieldToUtf8(const char* field, int width, uint32_t codePage) {
 
 }  // namespace
 
-bool utf8ToUtf16(std::string_view in, std::u16string& out) {
-  out.clear();
-  std::size_t i = 0;
-  while (i < in.size()) {
-    unsigned char b = static_cast<unsigned char>(in[i]);
-    uint32_t c;
-    int extra;
-    if (b < 0x80) {
-      c = b, extra = 0;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      c = b & 0x1F, extra = 1;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      c = b & 0x0F, extra = 2;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      c = b & 0x07, extra = 3;
-    } else {
-      return false;
-    }
-    if (i + extra >= in.size()) return false;  // sequence cut off
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char t = static_cast<unsigned char>(in[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      c = c << 6 | (t & 0x3F);
-    }
-    if ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
-        (c >= 0xD800 && c <= 0xDFFF)) {
-      return false;
-    }
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 | c >> 10);
-      out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-    i += extra + 1;
-  }
-  return true;
-}
 
 std::string packListText(std::string_view text, uint32_t wordCodePage,
                          uint32_t translationsCodePage, std::vector<ListTextProblem>& problems) {

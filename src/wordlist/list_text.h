@@ -30,7 +30,7 @@ std::string packListText(std::string_view text, uint32_t wordCodePage,
 std::string unpackListRecords(std::string_view records, uint32_t wordCodePage,
                               uint32_t translationsCodePage);
 
-// UTF-8 <-> UTF-16. utf8ToUtf16 returns false on invalid UTF-8 (bad
-// sequences, overlong forms, surrogates, values above U+10FFFF).
-bool utf8ToUtf16(std::string_view in, std::u16string& out);
-using platform::utf16ToUtf8;  // lone surrogates become U+FFFD
+// UTF-8 <-> UTF-16 (platform/utf8.h): utf8ToUtf16 returns false on invalid
+// UTF-8; lone surrogates become U+FFFD in utf16ToUtf8.
+using platform::utf16ToUtf8;
+using platform::utf8ToUtf16;

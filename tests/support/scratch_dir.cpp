@@ -10,38 +10,9 @@
 
 namespace testing_support {
 
-std::u16string u16(std::string_view utf8) {
-  std::u16string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    unsigned char c = utf8[i];
-    char32_t cp;
-    int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c >> 5) == 6) { cp = c & 0x1F; extra = 1; }
-    else if ((c >> 4) == 14) { cp = c & 0x0F; extra = 2; }
-    else { cp = c & 0x07; extra = 3; }
-    ++i;
-    for (int k = 0; k < extra && i < utf8.size(); ++k, ++i) cp = (cp << 6) | (utf8[i] & 0x3F);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
-  return out;
-}
+std::u16string u16(std::string_view utf8) { return platform::utf8ToUtf16Lossy(utf8); }
 
-std::string u8(std::u16string_view s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    char32_t cp = s[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) cp = platform::combineSurrogates(s[i], s[++i]);
-    platform::appendUtf8(out, cp);
-  }
-  return out;
-}
+std::string u8(std::u16string_view s) { return platform::utf16ToUtf8(s); }
 
 namespace fs = std::filesystem;
 

@@ -98,46 +98,7 @@ std::optional<std::string> utf8(std::u16string_view s) {
   return out;
 }
 
-std::u16string utf16(std::string_view s) {
-  std::u16string out;
-  for (std::size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp;
-    int extra;
-    if (c < 0x80) {
-      cp = c, extra = 0;
-    } else if ((c >> 5) == 6) {
-      cp = c & 0x1F, extra = 1;
-    } else if ((c >> 4) == 14) {
-      cp = c & 0x0F, extra = 2;
-    } else if ((c >> 3) == 30) {
-      cp = c & 0x07, extra = 3;
-    } else {
-      out += u'\xFFFD';
-      ++i;
-      continue;
-    }
-    ++i;
-    bool bad = false;
-    for (int k = 0; k < extra; ++k, ++i) {
-      if (i >= s.size() || (static_cast<unsigned char>(s[i]) >> 6) != 2) {
-        bad = true;
-        break;
-      }
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-    }
-    if (bad || cp > 0x10FFFF) {
-      out += u'\xFFFD';
-    } else if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
-  return out;
-}
+std::u16string utf16(std::string_view s) { return platform::utf8ToUtf16Lossy(s); }
 
 std::optional<std::string> hostPath(std::u16string_view path) {
   std::optional<std::string> text = utf8(path);

@@ -6,6 +6,7 @@
 
 #include "platform/posix/host_path.h"
 #include "platform/ui.h"
+#include "platform/utf8.h"
 
 namespace platform {
 namespace {
@@ -33,10 +34,7 @@ void messageBox(void*, std::u16string_view text, std::u16string_view caption, Bo
 }
 
 void messageBoxNarrow(void* owner, const char* text, const char* caption, BoxIcon icon) {
-  std::u16string t, c;
-  for (const char* p = text; *p; ++p) t += static_cast<char16_t>(static_cast<unsigned char>(*p));
-  for (const char* p = caption; *p; ++p) c += static_cast<char16_t>(static_cast<unsigned char>(*p));
-  messageBox(owner, t, c, icon);
+  messageBox(owner, widenBytes(text), widenBytes(caption), icon);
 }
 
 void showArrowCursor() {}

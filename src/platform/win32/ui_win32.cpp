@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "platform/utf8.h"
 #include "platform/win32/wide.h"
 
 using platform::win32::wide;
@@ -34,10 +35,7 @@ void messageBox(void* owner, std::u16string_view text, std::u16string_view capti
 
 void messageBoxNarrow(void* owner, const char* text, const char* caption, BoxIcon icon) {
   if (boxHook) {
-    std::u16string t, c;
-    for (const char* p = text; *p; ++p) t += static_cast<char16_t>(static_cast<unsigned char>(*p));
-    for (const char* p = caption; *p; ++p) c += static_cast<char16_t>(static_cast<unsigned char>(*p));
-    boxHook(t, c, icon);
+    boxHook(widenBytes(text), widenBytes(caption), icon);
     return;
   }
   MessageBoxA(static_cast<HWND>(owner), text, caption, MB_OK | iconFlags(icon));
