@@ -1,6 +1,6 @@
 // dict.ini maintenance: skeleton, removing and adding entries, counting and
 // the sorted rewrite of the language section.
-#include "registry/registry.h"
+#include "install/registry_step.h"
 
 #include <gtest/gtest.h>
 
