@@ -7,7 +7,7 @@
 
 #include "base/state.h"
 #include "fuzz/sandbox.h"
-#include "registry/registry.h"
+#include "install/registry_step.h"
 #include "text/collate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

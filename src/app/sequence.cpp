@@ -9,11 +9,11 @@
 #include "base/state.h"
 #include "platform/file.h"
 #include "platform/ui.h"
-#include "registry/registry.h"
 #include "script/script.h"
 #include "text/charset.h"
 #include "text/strings.h"
 #include "install/language_step.h"
+#include "install/registry_step.h"
 
 namespace {
 

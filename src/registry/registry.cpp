@@ -1,7 +1,7 @@
 // dict.ini, the application's registry of installed languages.
 //
 // dict.ini belongs to the user: it is never edited in place. Every change
-// writes "tmp.ini" completely, flushes it to disk, closes it and then puts it
+// writes tmp.ini completely, flushes it to disk, closes it and then puts it
 // in the place of dict.ini in one step, so that at every moment either the
 // old or the new registry is on disk. When anything goes wrong while tmp.ini
 // is made, tmp.ini is removed and dict.ini stays as it was.
@@ -13,23 +13,17 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
-#include <string_view>
 
 #include "base/ascii.h"
-#include "base/fatal.h"
-#include "base/state.h"
-#include "platform/file.h"
+#include "base/buffer.h"
 #include "base/fields.h"
+#include "platform/file.h"
 #include "registry/sort_slot.h"
 #include "text/charset.h"
-#include "text/strings.h"
 #include "text/collate.h"
 
 namespace {
 
-constexpr char16_t kTmpName[] = u"tmp.ini";
 constexpr char kEofMarker[] =
     "# --- EOF --------------------------------------------------------\n";
 constexpr std::string_view kEofMarkerStart = "# --- EOF";
@@ -39,20 +33,6 @@ constexpr int kLineSize = 300;
 
 using platform::File;
 using platform::OpenMode;
-
-// A name too long for the path buffer stays empty rather than being cut
-// into the name of another file: it then opens and replaces nothing.
-std::u16string_view registryPath() {
-  if (!state.registryPath.assign(text(StringKey::FilenameIni))) state.registryPath.clear();
-  return state.registryPath.view();
-}
-
-// A strings-file text in the 8-bit form in which dict.ini holds it.
-NarrowText<kScratchCapacity> narrowText(StringKey key) {
-  NarrowText<kScratchCapacity> out;
-  out.assign(toNarrowScratch(text(key), state.uiCodePage));
-  return out;
-}
 
 std::string_view withoutNewline(std::string_view line) {
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
@@ -94,80 +74,106 @@ class LineReader {
   bool nextStartsLine_ = true;
 };
 
-// tmp.ini while it is written. Any failure removes it and ends the run.
+// tmp.ini while it is written. After the first failed write nothing more is
+// written; the operation stops reading and abandons the file.
 class TmpFile {
  public:
+  explicit TmpFile(std::u16string_view path) : path_(path) {}
+
   // Creates tmp.ini; false when it cannot be created.
   bool create() {
-    file_ = File::open(kTmpName, OpenMode::WriteText);
+    file_ = File::open(path_, OpenMode::WriteText);
     return file_.isOpen();
   }
   void put(std::string_view text) {
-    if (text.empty()) return;
-    if (!file_.writeAll(text)) abandonFatal(u"Write error TMP.INI");
+    if (text.empty() || writeFailed_) return;
+    if (!file_.writeAll(text)) {
+      writeFailed_ = true;
+      return;
+    }
     endsLine_ = text.back() == '\n';
   }
+  bool writeFailed() const { return writeFailed_; }
   // True when everything written so far ends with a newline.
   bool endsLine() const { return endsLine_; }
 
   // Closes and removes tmp.ini, leaving dict.ini as it is.
   void abandon() {
     file_.close();
-    platform::removeFile(kTmpName);
+    platform::removeFile(path_);
   }
-  [[noreturn]] void abandonFatal(std::u16string_view message) {
+  RegistryStatus abandonWith(RegistryStatus status) {
     abandon();
-    raiseFatal(message);
+    return status;
   }
 
   // Flushes and closes tmp.ini, closes `source` (the registry being read,
   // which must not stay open while it is replaced) and puts tmp.ini in the
-  // place of dict.ini in one step.
-  void commit(File& source, std::u16string_view replaceFailure) {
+  // place of `registryPath` in one step.
+  RegistryStatus commit(File& source, std::u16string_view registryPath) {
+    if (writeFailed_) return abandonWith(RegistryStatus::TmpWriteFailed);
     bool ok = file_.flush();
     ok = file_.close() && ok;
-    if (!ok) abandonFatal(u"Write error TMP.INI");
+    if (!ok) return abandonWith(RegistryStatus::TmpWriteFailed);
     source.close();
-    if (!platform::replaceFile(kTmpName, registryPath())) abandonFatal(replaceFailure);
+    if (!platform::replaceFile(path_, registryPath)) {
+      return abandonWith(RegistryStatus::ReplaceFailed);
+    }
+    return RegistryStatus::Done;
   }
 
  private:
+  std::u16string_view path_;
   File file_;
   bool endsLine_ = true;
+  bool writeFailed_ = false;
 };
 
-// Opens dict.ini for reading and creates tmp.ini, ending the run when
-// either fails.
-File openForChange(TmpFile& tmp) {
-  File source = File::open(registryPath(), OpenMode::ReadText);
-  if (!source) raiseFatal(u"Can't open DICT.INI");
+// Opens dict.ini for reading and creates tmp.ini for a change.
+RegistryStatus openForChange(const RegistryJob& job, File& source, TmpFile& tmp) {
+  source = File::open(job.registryPath, OpenMode::ReadText);
+  if (!source) return RegistryStatus::RegistryMissing;
   // A registry marked read-only is left as its owner wants it.
-  if (platform::isReadOnly(registryPath())) raiseFatal(u"DICT.INI is read-only");
-  if (!tmp.create()) raiseFatal(u"Can't open TMP.INI");
-  return source;
+  if (platform::isReadOnly(job.registryPath)) return RegistryStatus::RegistryReadOnly;
+  if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
+  return RegistryStatus::Done;
 }
 
-void finishChange(File& source, TmpFile& tmp) {
-  if (source.failed()) tmp.abandonFatal(u"Read error DICT.INI");
-  tmp.commit(source, u"Can't replace DICT.INI");
+// Ends a change once dict.ini has been read to its end: tmp.ini takes its
+// place unless a write or a read failed on the way.
+RegistryStatus finishChange(const RegistryJob& job, File& source, TmpFile& tmp) {
+  if (tmp.writeFailed()) return tmp.abandonWith(RegistryStatus::TmpWriteFailed);
+  if (source.failed()) return tmp.abandonWith(RegistryStatus::RegistryReadFailed);
+  return tmp.commit(source, job.registryPath);
 }
+
+// The first 299 bytes of a line as a zero-terminated copy, split into at
+// most four fields.
+struct LineFields {
+  explicit LineFields(std::string_view line) {
+    std::size_t n = line.size() < kLineSize - 1 ? line.size() : kLineSize - 1;
+    std::memcpy(copy, line.data(), n);
+    copy[n] = 0;
+  }
+  int split() { return count = splitFields(copy, fields, 4); }
+
+  char copy[kLineSize];
+  char* fields[4] = {};
+  int count = 0;
+};
 
 // The key under which removeLanguageEntry looks a line up: the fourth field
 // less its last character (the newline of an entry line) when the line has
 // four fields, else the first field as read. False for a line of commas
 // only, which has no key.
-bool removalKey(std::string_view line, char (&copy)[kLineSize], std::string_view& key) {
-  std::size_t n = line.size() < kLineSize - 1 ? line.size() : kLineSize - 1;
-  std::memcpy(copy, line.data(), n);
-  copy[n] = 0;
-  char* fields[4];
-  int count = splitFields(copy, fields, 4);
+bool removalKey(LineFields& line, std::string_view& key) {
+  int count = line.split();
   if (count == 0) return false;
   if (count < 4) {
-    key = fields[0];
+    key = line.fields[0];
     return true;
   }
-  key = fields[3];
+  key = line.fields[3];
   key.remove_suffix(1);  // a field is never empty
   return true;
 }
@@ -202,16 +208,155 @@ bool isSortHeader(std::string_view line, std::string_view header) {
 
 // The sort key of an entry line (newline removed): its fourth field, else
 // its first; empty for a line of commas only.
-void fillSlot(SortSlot& slot, std::string_view line) {
-  char copy[kLineSize];
-  std::size_t n = line.size() < kLineSize - 1 ? line.size() : kLineSize - 1;
-  std::memcpy(copy, line.data(), n);
-  copy[n] = 0;
-  toWide(copy, slot.line, state.uiCodePage);
-  char* fields[4];
-  int count = splitFields(copy, fields, 4);
+void fillSlot(SortSlot& slot, std::string_view line, uint32_t codePage) {
+  LineFields fields(line);
+  toWide(fields.copy, slot.line, codePage);
+  int count = fields.split();
   if (count == 0) return;
-  toWide(count >= 4 ? fields[3] : fields[0], slot.key, state.uiCodePage);
+  toWide(count >= 4 ? fields.fields[3] : fields.fields[0], slot.key, codePage);
+}
+
+void putSkeleton(TmpFile& tmp, const RegistrySkeleton& skeleton, std::string_view languageHeader) {
+  auto putLine = [&tmp](std::string_view text) {
+    tmp.put(text);
+    tmp.put("\n");
+  };
+  putLine(skeleton.firstLine);
+  tmp.put("\n");
+  putLine(skeleton.addnewHeader);
+  putLine(skeleton.addnewLine);
+  tmp.put("\n");
+  putLine(skeleton.selectedHeader);
+  putLine(skeleton.selectedList);
+  tmp.put("\n");
+  putLine(languageHeader);
+  tmp.put("\n");
+  tmp.put("\n");
+  tmp.put(kEofMarker);
+}
+
+// The entries of the language section while they are sorted. The entries
+// are written back as the bytes they were read as, so that a name in another
+// code page than the interface's comes through unchanged.
+struct SectionEntries {
+  int count = 0;
+  Buffer<char[kLineSize]> lines;  // the entry lines, newline removed
+  Buffer<SortSlot> slots;         // their keys
+  Buffer<SortSlot*> order;        // the slots in collation order
+  bool haveInsertPoint = false;   // a line passes the sort's header test
+};
+
+// Keeps the entry line just read as the next of at most `count` entries.
+RegistryStatus keepEntry(const LineReader& reader, int count, uint32_t codePage,
+                         SectionEntries& entries) {
+  if (!reader.endsLine()) return RegistryStatus::EntryTooLong;
+  if (entries.count == count) return RegistryStatus::CountChanged;
+  std::string_view bare = withoutNewline(reader.line());
+  // Entries are kept as zero-terminated texts: one with a zero byte inside
+  // could not be written back whole.
+  if (bare.find('\0') != std::string_view::npos) return RegistryStatus::EntryHasZeroByte;
+  char* kept = entries.lines[entries.count];
+  std::memcpy(kept, bare.data(), bare.size());
+  kept[bare.size()] = 0;
+  fillSlot(entries.slots[entries.count], bare, codePage);
+  ++entries.count;
+  return RegistryStatus::Done;
+}
+
+// The sort's first pass: collects the entries (the lines that
+// countLanguageEntries counts) and sees whether there is a header line to
+// put them after.
+RegistryStatus readEntries(const RegistryJob& job, int count, SectionEntries& entries) {
+  File source = File::open(job.registryPath, OpenMode::ReadText);
+  if (!source) return RegistryStatus::RegistryMissing;
+  entries.slots = allocateZeroedBuffer<SortSlot>(static_cast<std::size_t>(count));
+  entries.lines = allocateBuffer<char[kLineSize]>(static_cast<std::size_t>(count));
+  if (!entries.slots || !entries.lines) return RegistryStatus::OutOfMemory;
+
+  char buffer[kLineSize];
+  SectionScanner scanner(job.languageHeader);
+  LineReader reader(source, buffer, kLineSize);
+  while (reader.next()) {
+    if (!reader.startsLine()) continue;
+    std::string_view line = reader.line();
+    if (!scanner.isEntry(withoutNewline(line))) {
+      if (isSortHeader(line, job.languageHeader)) entries.haveInsertPoint = true;
+      continue;
+    }
+    RegistryStatus kept = keepEntry(reader, count, job.codePage, entries);
+    if (kept != RegistryStatus::Done) return kept;
+  }
+  if (source.failed()) return RegistryStatus::RegistryReadFailed;
+  return entries.count == count ? RegistryStatus::Done : RegistryStatus::CountChanged;
+}
+
+RegistryStatus sortEntries(SectionEntries& entries) {
+  const auto count = static_cast<std::size_t>(entries.count);
+  entries.order = allocateBuffer<SortSlot*>(count);
+  if (!entries.order) return RegistryStatus::OutOfMemory;
+  for (std::size_t i = 0; i < count; ++i) entries.order[i] = &entries.slots[i];
+  std::qsort(entries.order.get(), count, sizeof(SortSlot*), compareRegistryKeys);
+  return RegistryStatus::Done;
+}
+
+// The sorted entries after the header line, followed by one blank line.
+void putSortedEntries(TmpFile& tmp, const SectionEntries& entries) {
+  if (!tmp.endsLine()) tmp.put("\n");
+  for (int i = 0; i < entries.count; ++i) {
+    tmp.put(entries.lines[entries.order[i] - entries.slots.get()]);
+    tmp.put("\n");
+  }
+  tmp.put("\n");
+}
+
+// Copies dict.ini to tmp.ini with the entries dropped where they stood and
+// written, sorted, right after the first line that passes the sort's header
+// test. The blank lines and EOF marker lines that directly follow the old
+// entries are dropped; everything after them is kept as it was. True when
+// nothing but those followed the entries.
+bool copyWithSortedEntries(LineReader& reader, TmpFile& tmp, const SectionEntries& entries,
+                           std::string_view header) {
+  enum class Stage { BeforeHeader, AfterEntries, Rest };
+  Stage stage = entries.haveInsertPoint ? Stage::BeforeHeader : Stage::Rest;
+  SectionScanner scanner(header);
+  bool drop = false;
+  while (!tmp.writeFailed() && reader.next()) {
+    std::string_view line = reader.line();
+    if (!reader.startsLine()) {
+      if (!drop) tmp.put(line);
+      continue;
+    }
+    bool entry = scanner.isEntry(withoutNewline(line));
+    drop = entries.haveInsertPoint && entry;
+    if (drop) continue;
+    if (stage == Stage::AfterEntries) {
+      drop = isBlank(line) || isEofMarker(line);
+      if (drop) continue;
+      stage = Stage::Rest;
+    }
+    tmp.put(line);
+    if (stage == Stage::BeforeHeader && isSortHeader(line, header)) {
+      putSortedEntries(tmp, entries);
+      stage = Stage::AfterEntries;
+    }
+  }
+  return stage == Stage::AfterEntries;
+}
+
+// The sort's second pass: dict.ini read again and replaced by the rewrite.
+// When nothing follows the entries, the file ends with the EOF marker.
+RegistryStatus rewriteSection(const RegistryJob& job, const SectionEntries& entries) {
+  File source = File::open(job.registryPath, OpenMode::ReadText);
+  if (!source) return RegistryStatus::RegistryMissing;
+  TmpFile tmp(job.tmpPath);
+  if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
+  char buffer[kLineSize];
+  LineReader reader(source, buffer, kLineSize);
+  bool endsWithEntries = copyWithSortedEntries(reader, tmp, entries, job.languageHeader);
+  if (tmp.writeFailed()) return tmp.abandonWith(RegistryStatus::TmpWriteFailed);
+  if (source.failed()) return tmp.abandonWith(RegistryStatus::RegistryReadFailed);
+  if (endsWithEntries) tmp.put(kEofMarker);
+  return tmp.commit(source, job.registryPath);
 }
 
 }  // namespace
@@ -227,108 +372,83 @@ int compareRegistryKeys(const void* a, const void* b) {
   return compareTextsByLocale(key(x), key(y));
 }
 
-void ensureRegistry() {
-  if (state.debugMode) state.debugLineY += 25;
-  std::u16string_view path = registryPath();
+RegistryStatus ensureRegistry(const RegistryJob& job, const RegistrySkeleton& skeleton) {
   {
-    File existing = File::open(path, OpenMode::ReadText);
-    if (existing) return;
+    File existing = File::open(job.registryPath, OpenMode::ReadText);
+    if (existing) return RegistryStatus::Done;
   }
   // A registry that exists but cannot be read now is still the user's:
   // never write a skeleton over it.
-  if (platform::pathExists(path)) return;
+  if (platform::pathExists(job.registryPath)) return RegistryStatus::Done;
 
   // The skeleton goes through tmp.ini too, so that a half-written dict.ini
   // can never be taken for an existing one by a later run.
-  TmpFile tmp;
-  if (!tmp.create()) raiseFatal(u"Can't create DICT.INI");
-  auto putText = [&tmp](StringKey key) {
-    tmp.put(narrowText(key).view());
-    tmp.put("\n");
-  };
-  putText(StringKey::Install_IniLine01);
-  tmp.put("\n");
-  putText(StringKey::IniAddnew);
-  putText(StringKey::Install_IniLine03);
-  tmp.put("\n");
-  putText(StringKey::IniSelected);
-  tmp.put(state.inputListName);
-  tmp.put("\n");
-  tmp.put("\n");
-  putText(StringKey::IniLanguage);
-  tmp.put("\n");
-  tmp.put("\n");
-  tmp.put(kEofMarker);
+  TmpFile tmp(job.tmpPath);
+  if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
+  putSkeleton(tmp, skeleton, job.languageHeader);
   File none;
-  tmp.commit(none, u"Can't create DICT.INI");
+  return tmp.commit(none, job.registryPath);
 }
 
-void removeLanguageEntry(const char* languageName) {
-  TmpFile tmp;
-  File source = openForChange(tmp);
+RegistryStatus removeLanguageEntry(const RegistryJob& job, const char* languageName) {
+  File source;
+  TmpFile tmp(job.tmpPath);
+  RegistryStatus opened = openForChange(job, source, tmp);
+  if (opened != RegistryStatus::Done) return opened;
   char buffer[kLineSize];
-  char copy[kLineSize];
   LineReader reader(source, buffer, kLineSize);
   bool drop = false;
-  while (reader.next()) {
+  while (!tmp.writeFailed() && reader.next()) {
     if (reader.startsLine()) {
+      LineFields fields(reader.line());
       std::string_view key;
-      drop = removalKey(reader.line(), copy, key) && equalsIgnoringAsciiCase(key, languageName);
+      drop = removalKey(fields, key) && equalsIgnoringAsciiCase(key, languageName);
     }
     if (!drop) tmp.put(reader.line());
   }
-  finishChange(source, tmp);
+  return finishChange(job, source, tmp);
 }
 
-void addLanguageEntry(const char* field1, const char* field2, const char* field3,
-                      const char* languageName) {
-  TmpFile tmp;
-  File source = openForChange(tmp);
-  NarrowText<kScratchCapacity> header = narrowText(StringKey::IniLanguage);
+RegistryStatus addLanguageEntry(const RegistryJob& job, const char* field1, const char* field2,
+                                const char* field3, const char* languageName) {
+  File source;
+  TmpFile tmp(job.tmpPath);
+  RegistryStatus opened = openForChange(job, source, tmp);
+  if (opened != RegistryStatus::Done) return opened;
   auto putEntry = [&] {
     // The entry starts a line of its own even when the file's last line had
     // no newline.
     if (!tmp.endsLine()) tmp.put("\n");
-    tmp.put(field1);
-    tmp.put(",");
-    tmp.put(field2);
-    tmp.put(",");
-    tmp.put(field3);
-    tmp.put(",");
-    tmp.put(languageName);
+    for (const char* text : {field1, ",", field2, ",", field3, ",", languageName}) tmp.put(text);
     tmp.put("\n\n");
   };
 
   char buffer[kAddLineSize];
   LineReader reader(source, buffer, kAddLineSize);
   bool inSection = false;
-  while (reader.next()) {
+  while (!tmp.writeFailed() && reader.next()) {
     std::string_view line = reader.line();
-    if (inSection) {
-      // The first blank line ends the section; the new entry's own blank
-      // line takes its place.
-      if (reader.startsLine() && isBlank(line)) {
-        putEntry();
-        inSection = false;
-      } else {
-        tmp.put(line);
-      }
+    // The first blank line ends the section; the new entry's own blank line
+    // takes its place.
+    if (inSection && reader.startsLine() && isBlank(line)) {
+      putEntry();
+      inSection = false;
       continue;
     }
     tmp.put(line);
-    if (reader.startsLine() && prefixEqualsIgnoringAsciiCase<char>(withoutNewline(line), header.view(), 10)) {
+    if (!inSection && reader.startsLine() &&
+        prefixEqualsIgnoringAsciiCase<char>(withoutNewline(line), job.languageHeader, 10)) {
       inSection = true;
     }
   }
   if (inSection && !source.failed()) putEntry();
-  finishChange(source, tmp);
+  return finishChange(job, source, tmp);
 }
 
-int countLanguageEntries() {
-  File source = File::open(registryPath(), OpenMode::ReadText);
+int countLanguageEntries(const RegistryJob& job) {
+  File source = File::open(job.registryPath, OpenMode::ReadText);
   if (!source) return -1;
-  NarrowText<kScratchCapacity> header = narrowText(StringKey::IniLanguage);
-  SectionScanner scanner(header.view());
+  SectionScanner scanner(job.languageHeader);
   char buffer[kLineSize];
   LineReader reader(source, buffer, kLineSize);
   int count = 0;
@@ -336,119 +456,20 @@ int countLanguageEntries() {
     if (!reader.startsLine()) continue;
     if (scanner.isEntry(withoutNewline(reader.line()))) ++count;
   }
-  if (source.failed()) return -1;
-  state.languageEntryCount = count;
-  return count;
+  return source.failed() ? -1 : count;
 }
 
 // Rewrites dict.ini with the entries of the language section in collation
-// order of their keys.
-//
-// The entries (the lines that countLanguageEntries counts) are collected and
-// sorted. The rewrite copies the file line by line; the collected entries
-// are dropped where they stood and written, sorted, right after the first
-// header line that the sort's header test finds, followed by one blank line.
-// The blank lines and EOF marker lines that directly follow the old entries
-// are dropped; everything after them (comments, other sections, their own
-// EOF marker) is kept as it was. When nothing follows, the file ends with the
-// EOF marker. A file without such a header line is copied unchanged.
-//
-// The sort gives up (-1, dict.ini untouched) when the file cannot be read or
-// is marked read-only, memory runs out, an entry line does not fit the
-// 300-byte line buffer or holds a zero byte, or the file no longer holds
-// languageEntryCount entries.
-int sortLanguageSection() {
-  const int count = state.languageEntryCount;
-  if (count < 0) return -1;
-  std::u16string_view path = registryPath();
-  if (platform::isReadOnly(path)) return -1;  // left as its owner wants it
-  File source = File::open(path, OpenMode::ReadText);
-  if (!source) return -1;
-  NarrowText<kScratchCapacity> header = narrowText(StringKey::IniLanguage);
-
-  const std::size_t slotCount = count > 0 ? static_cast<std::size_t>(count) : 1;
-  std::unique_ptr<SortSlot[]> slots(new (std::nothrow) SortSlot[slotCount]());
-  // The entries are written back as the bytes they were read as, so that a
-  // name in another code page than the interface's comes through unchanged.
-  std::unique_ptr<char[][kLineSize]> lines(new (std::nothrow) char[slotCount][kLineSize]());
-  if (!slots || !lines) return -1;
-
-  // First pass: collect the entries and see whether there is a header line
-  // to put them after.
-  char buffer[kLineSize];
-  bool haveInsertPoint = false;
-  {
-    SectionScanner scanner(header.view());
-    LineReader reader(source, buffer, kLineSize);
-    int filled = 0;
-    while (reader.next()) {
-      if (!reader.startsLine()) continue;
-      std::string_view line = reader.line();
-      bool entry = scanner.isEntry(withoutNewline(line));
-      if (!entry) {
-        if (isSortHeader(line, header.view())) haveInsertPoint = true;
-        continue;
-      }
-      if (!reader.endsLine() || filled == count) return -1;
-      std::string_view bare = withoutNewline(line);
-      // Entries are kept as zero-terminated texts: one with a zero byte
-      // inside could not be written back whole.
-      if (bare.find('\0') != std::string_view::npos) return -1;
-      std::memcpy(lines[filled], bare.data(), bare.size());
-      lines[filled][bare.size()] = 0;
-      fillSlot(slots[filled], bare);
-      ++filled;
-    }
-    if (source.failed() || filled != count) return -1;
-  }
-  source.close();
-
-  std::unique_ptr<SortSlot*[]> refs(new (std::nothrow) SortSlot*[slotCount]);
-  if (!refs) return -1;
-  for (int i = 0; i < count; ++i) refs[i] = &slots[i];
-  std::qsort(refs.get(), static_cast<std::size_t>(count), sizeof(SortSlot*), compareRegistryKeys);
-
-  source = File::open(path, OpenMode::ReadText);
-  if (!source) return -1;
-  TmpFile tmp;
-  if (!tmp.create()) raiseFatal(u"Can't open TMP.INI");
-
-  // Second pass: the rewrite.
-  enum class Stage { BeforeHeader, AfterEntries, Rest };
-  Stage stage = haveInsertPoint ? Stage::BeforeHeader : Stage::Rest;
-  SectionScanner scanner(header.view());
-  LineReader reader(source, buffer, kLineSize);
-  bool drop = false;
-  while (reader.next()) {
-    std::string_view line = reader.line();
-    if (!reader.startsLine()) {
-      if (!drop) tmp.put(line);
-      continue;
-    }
-    bool entry = scanner.isEntry(withoutNewline(line));
-    drop = haveInsertPoint && entry;
-    if (drop) continue;
-    if (stage == Stage::AfterEntries) {
-      drop = isBlank(line) || isEofMarker(line);
-      if (drop) continue;
-      stage = Stage::Rest;
-    }
-    tmp.put(line);
-    if (stage == Stage::BeforeHeader && isSortHeader(line, header.view())) {
-      if (!tmp.endsLine()) tmp.put("\n");
-      for (int i = 0; i < count; ++i) {
-        tmp.put(lines[refs[i] - slots.get()]);
-        tmp.put("\n");
-      }
-      tmp.put("\n");
-      stage = Stage::AfterEntries;
-    }
-  }
-  if (source.failed()) {
-    tmp.abandon();
-    return -1;
-  }
-  if (stage == Stage::AfterEntries) tmp.put(kEofMarker);
-  tmp.commit(source, u"Can't replace DICT.INI");
-  return 0;
+// order of their keys: the collected entries are dropped where they stood and
+// written, sorted, after the first header line that the sort's header test
+// finds. A file without such a header line is copied unchanged.
+RegistryStatus sortLanguageSection(const RegistryJob& job, int count) {
+  if (count < 0) return RegistryStatus::CountUnknown;
+  // A registry marked read-only is left as its owner wants it.
+  if (platform::isReadOnly(job.registryPath)) return RegistryStatus::RegistryReadOnly;
+  SectionEntries entries;
+  RegistryStatus status = readEntries(job, count, entries);
+  if (status == RegistryStatus::Done) status = sortEntries(entries);
+  if (status == RegistryStatus::Done) status = rewriteSection(job, entries);
+  return status;
 }

@@ -11,7 +11,7 @@
 
 #include "base/state.h"
 #include "hostile_support.h"
-#include "registry/registry.h"
+#include "install/registry_step.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"

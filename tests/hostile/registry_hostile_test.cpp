@@ -10,7 +10,7 @@
 #include "base/state.h"
 #include "hostile_support.h"
 #include "platform/file.h"
-#include "registry/registry.h"
+#include "install/registry_step.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"

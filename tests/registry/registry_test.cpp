@@ -1,5 +1,6 @@
 // dict.ini maintenance: skeleton, removing and adding entries, counting and
 // the sorted rewrite of the language section.
+#include "install/registry_step.h"
 #include "registry/registry.h"
 
 #include <gtest/gtest.h>
@@ -415,3 +416,62 @@ TEST_F(Registry, TmpIniThatCannotBeCreated) {
 }
 
 }  // namespace
+
+// The operations themselves, on the files and header they are given: the
+// strings file's names and texts play no part.
+RegistryJob jobOn(std::u16string_view path, std::u16string_view tmpPath, std::string_view header) {
+  RegistryJob job;
+  job.registryPath = path;
+  job.tmpPath = tmpPath;
+  job.codePage = 1252;
+  job.languageHeader = header;
+  return job;
+}
+
+TEST_F(Registry, OperationsUseTheGivenFilesAndHeader) {
+  dir.mkdir(u"tmp.ini");  // in the way of any write to the step's tmp.ini
+  const RegistryJob job = jobOn(u"languages.ini", u"languages.tmp", "[Sprachen]");
+  RegistrySkeleton skeleton{"; eigen", "[Nieuw]", "n=0", "[Gekozen]", "nl.lst"};
+  ASSERT_EQ(ensureRegistry(job, skeleton), RegistryStatus::Done);
+  ASSERT_EQ(addLanguageEntry(job, "z", "z", "0", "Zulu"), RegistryStatus::Done);
+  ASSERT_EQ(addLanguageEntry(job, "a", "a", "0", "Afrikaans"), RegistryStatus::Done);
+  ASSERT_EQ(removeLanguageEntry(job, "Nobody"), RegistryStatus::Done);
+  ASSERT_EQ(countLanguageEntries(job), 2);
+  ASSERT_EQ(sortLanguageSection(job, 2), RegistryStatus::Done);
+  EXPECT_EQ(lf(dir.read(u"languages.ini")),
+            "; eigen\n\n[Nieuw]\nn=0\n\n[Gekozen]\nnl.lst\n\n[Sprachen]\na,a,0,Afrikaans\n"
+            "z,z,0,Zulu\n\n" + kMarker);
+  EXPECT_FALSE(dir.exists(u"languages.tmp"));
+  EXPECT_FALSE(dir.exists(u"dict.ini"));
+}
+
+// Each reason of the sort to leave dict.ini as it is has its own status.
+TEST_F(Registry, SortTellsWhyItGaveUp) {
+  const RegistryJob job = jobOn(u"dict.ini", u"tmp.ini", "[Language]");
+  struct Row {
+    const char* name;
+    std::string text;  // "": no dict.ini
+    int count;
+    RegistryStatus expected;
+  } rows[] = {
+      {"no count", "[Language]\nb\na\n\n", -1, RegistryStatus::CountUnknown},
+      {"no dict.ini", "", 2, RegistryStatus::RegistryMissing},
+      {"entry longer than the line buffer", "[Language]\nb\nx,y,z," + std::string(400, 'a') + "\n\n",
+       2, RegistryStatus::EntryTooLong},
+      {"zero byte in an entry", "[Language]\nb\nx,y,z," + std::string(1, '\0') + "A\n\n", 2,
+       RegistryStatus::EntryHasZeroByte},
+      {"more entries than counted", "[Language]\nb\na\nc\n\n", 2, RegistryStatus::CountChanged},
+      {"fewer entries than counted", "[Language]\nb\na\n\n", 3, RegistryStatus::CountChanged},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    platform::removeFile(u"dict.ini");
+    if (!row.text.empty()) writeRegistry(row.text);
+    EXPECT_EQ(sortLanguageSection(job, row.count), row.expected);
+    EXPECT_EQ(dir.exists(u"dict.ini"), !row.text.empty());
+    if (!row.text.empty()) {
+      EXPECT_EQ(registry(), row.text);
+    }
+    EXPECT_FALSE(dir.exists(u"tmp.ini"));
+  }
+}
