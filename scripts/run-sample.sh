@@ -16,7 +16,7 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
 dist=$root/build/mingw/sample-dist
-export WINEPREFIX=$root/build/mingw/sample-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$root/build/mingw/sample-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 scripts/wine-prefix.sh "$WINEPREFIX"
 
 if [ -n "${DISPLAY:-}" ]; then
