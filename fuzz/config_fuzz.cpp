@@ -10,8 +10,8 @@
 #include "base/state.h"
 #include "fuzz/sandbox.h"
 #include "platform/file.h"
-#include "registry/registry.h"
-include "install/language_step.h"
+#include "install/registry_step.h"
+#include "install/language_step.h"
 #include "wordlist/language_config.h"
 
 namespace {

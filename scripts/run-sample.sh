@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the installer on the bundled sample distribution.
+# Builds the installer, distkit and the sample distribution (not the tests)
+# and runs the installer on the sample distribution.
 #
 # With a display (DISPLAY set) the installer opens there and you use it as a
 # user would. Without one it runs on a virtual screen (Xvfb): the script waits
@@ -13,10 +14,10 @@ cd "$(dirname "$0")/.."
 root=$PWD
 scripts/bootstrap.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+cmake --build --preset mingw --target setup distkit sample_dist
 
 dist=$root/build/mingw/sample-dist
-export WINEPREFIX=$root/build/mingw/sample-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$root/build/mingw/sample-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 scripts/wine-prefix.sh "$WINEPREFIX"
 
 if [ -n "${DISPLAY:-}" ]; then

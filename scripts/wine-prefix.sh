@@ -27,7 +27,7 @@ if [ -n "$template" ] && [ "$template" != "$prefix" ]; then
   touch "$prefix/.ready"
   exit 0
 fi
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 log=$(dirname "$prefix")/wineprefix-setup.log
 {
   wineboot -i

@@ -12,7 +12,9 @@ if [ -z "${WINEPREFIX:-}" ]; then
   [ "$dir" = / ] && dir=$(cd "$(dirname "$exe")" && pwd)
   export WINEPREFIX=$dir/wineprefix
 fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu builder: it would hold a new Start-menu folder busy for seconds
+# after a link is saved, and write .desktop files into the Linux home.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # WINE_PREFIX_TEMPLATE: a prefix to copy when WINEPREFIX does not exist yet.
 "$here/wine-prefix.sh" "$WINEPREFIX" ${WINE_PREFIX_TEMPLATE:+"$WINE_PREFIX_TEMPLATE"}
 # WINE_SERVER_WAIT=1: first wait until the prefix's Wine server has ended, so

@@ -13,7 +13,7 @@
 #include "platform/faults.h"
 #include "platform/file.h"
 #include "platform/screen.h"
-#include "registry/registry.h"
+#include "install/registry_step.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/strings.h"
