@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/gdi.h"
+#include "app/wchar.h"
 #include "base/state.h"
 #include "platform/file.h"
 #include "platform/ui.h"
@@ -17,9 +19,7 @@
 
 namespace {
 
-HWND hwnd(void* handle) { return static_cast<HWND>(handle); }
-
-void hide(void* control) { ShowWindow(hwnd(control), SW_HIDE); }
+void hide(HWND control) { ShowWindow(control, SW_HIDE); }
 
 void showClosingBox(std::u16string_view message) {
   platform::messageBox(state.mainWindow, message, text(StringKey::Install_Install),
@@ -58,31 +58,29 @@ int acceptInstallDir() {
   return -1;
 }
 
-int checkInstallDir(void* dirEdit) {
+int checkInstallDir(HWND dirEdit) {
   state.installDir.clear();
-  GetWindowTextW(hwnd(dirEdit), reinterpret_cast<wchar_t*>(state.installDir.buffer()),
+  GetWindowTextW(dirEdit, wchars(state.installDir.buffer()),
                  static_cast<int>(state.installDir.capacity()));
   return acceptInstallDir();
 }
 
 void runInstallation() {
-  HWND window = hwnd(state.mainWindow);
-  MoveWindow(hwnd(state.frameBox), 110, 138, 440, 110, TRUE);
-  for (void* control : {state.driveList, state.dirList, state.startButton, state.chdirButton,
-                        state.driveLabel, state.dirLabel}) {
+  HWND window = state.mainWindow;
+  MoveWindow(state.frameBox, 110, 138, 440, 110, TRUE);
+  for (HWND control : {state.driveList, state.dirList, state.startButton, state.chdirButton,
+                       state.driveLabel, state.dirLabel}) {
     hide(control);
   }
-  SendMessageW(hwnd(state.instDirLabel), WM_SETFONT, reinterpret_cast<WPARAM>(state.smallFont),
-               TRUE);
-  SetWindowTextW(hwnd(state.instDirLabel),
-                 reinterpret_cast<const wchar_t*>(text(StringKey::Install_CopyFiles)));
+  gdi::setWindowFont(state.instDirLabel, state.smallFont);
+  SetWindowTextW(state.instDirLabel, wchars(text(StringKey::Install_CopyFiles)));
   UpdateWindow(window);
 
   // The install pass ends installDir with a backslash; the directory is
   // entered as the user typed it.
   const std::size_t typedLength = state.installDir.length();
   runInstallPass();
-  for (void* control : {state.stopButton, state.instDirLabel, state.frameBox, state.dirEdit}) {
+  for (HWND control : {state.stopButton, state.instDirLabel, state.frameBox, state.dirEdit}) {
     hide(control);
   }
   WideText<kPathCapacity> typed;
