@@ -1,6 +1,7 @@
 #include "app/draw.h"
 
 #include "app/gdi.h"
+#include "app/wchar.h"
 
 namespace {
 
@@ -9,15 +10,11 @@ constexpr int kFlatPen = 32;
 // Text is drawn on one line and clipped to its rectangle.
 constexpr UINT kLineFormat = DT_LEFT | DT_TOP | DT_SINGLELINE;
 
-const wchar_t* wide(std::u16string_view text) {
-  return reinterpret_cast<const wchar_t*>(text.data());
-}
-
 int textLength(std::u16string_view text) { return static_cast<int>(text.size()); }
 
 void drawLine(HDC dc, std::u16string_view text, RECT box, UINT format) {
   if (text.empty()) return;
-  DrawTextW(dc, wide(text), textLength(text), &box, format);
+  DrawTextW(dc, wchars(text), textLength(text), &box, format);
 }
 
 }  // namespace

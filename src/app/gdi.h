@@ -1,5 +1,6 @@
 // Small scoped owners for GDI and window drawing contexts, so that every
-// pen, brush, font selection and device context is given back on every path.
+// pen, brush, font, font selection and device context is given back on every
+// path.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +39,27 @@ class Owned {
 
  private:
   Handle handle_ = nullptr;
+};
+
+// Owns the GDI object whose handle an InstallState field holds, where the
+// drawing code finds it: reset() puts a new object into the field and
+// deletes the one before; the owner's end deletes it and empties the field.
+template <typename Handle>
+class OwnedIn {
+ public:
+  explicit OwnedIn(Handle& field) : field_(field) {}
+  ~OwnedIn() { reset(); }
+  OwnedIn(const OwnedIn&) = delete;
+  OwnedIn& operator=(const OwnedIn&) = delete;
+
+  void reset(Handle h = nullptr) {
+    Handle previous = field_;
+    field_ = h;
+    if (previous) DeleteObject(previous);
+  }
+
+ private:
+  Handle& field_;
 };
 
 using Pen = Owned<HPEN>;
@@ -109,5 +131,10 @@ class MemoryDC {
  private:
   HDC dc_;
 };
+
+// Gives a control its font (WM_SETFONT) and redraws it.
+inline void setWindowFont(HWND window, HFONT font) {
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
 
 }  // namespace gdi

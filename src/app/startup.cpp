@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/draw.h"
-#include "base/state.h"
+#include "app/wchar.h"
 #include "app/window.h"
+#include "base/state.h"
 #include "app/window_screen.h"
 #include "platform/file.h"
 #include "platform/shell.h"
@@ -14,11 +14,7 @@
 
 namespace {
 
-HWND hwnd(void* handle) { return static_cast<HWND>(handle); }
-
-void setText(void* control, StringKey key) {
-  SetWindowTextW(hwnd(control), reinterpret_cast<const wchar_t*>(text(key)));
-}
+void setText(HWND control, StringKey key) { SetWindowTextW(control, wchars(text(key))); }
 
 void labelControls() {
   setText(state.startButton, StringKey::Install_Start);
@@ -42,7 +38,7 @@ int runMessageLoop() {
 
 }  // namespace
 
-int runSetup(void* instance, int showMode) {
+int runSetup(HINSTANCE instance, int showMode) {
   state.instance = instance;
   state.showMode = showMode;
   state.defaultDir.assign(u"c:\\");
@@ -53,15 +49,14 @@ int runSetup(void* instance, int showMode) {
   state.makeShortcut = 0;
   state.makeWordLists = 0;
 
-  registerWindowClass(static_cast<HINSTANCE>(instance));
+  registerWindowClass(instance);
   state.screenWidth = GetSystemMetrics(SM_CXSCREEN);
   state.screenHeight = GetSystemMetrics(SM_CYSCREEN);
 
   int32_t charset = readCharsetSetting(true);
   state.uiCodePage = charsetToCodePage(charset);
   state.homeCodePage = state.uiCodePage;
-  state.headingFont = makeFont(30, 700, L"Times New Roman", charset);
-  state.smallFont = makeFont(9, 400, L"Arial", charset);
+  makeScreenFonts(charset);
 
   platform::setScreen(&windowScreen());
   // Without a window there is nothing to install with; end as a failed run.
@@ -73,11 +68,11 @@ int runSetup(void* instance, int showMode) {
   }
 
   runStartupPass();
-  SetWindowTextW(hwnd(state.dirEdit), reinterpret_cast<const wchar_t*>(state.defaultDir.c_str()));
+  SetWindowTextW(state.dirEdit, wchars(state.defaultDir.c_str()));
   loadStrings(state.defaultDir.c_str());
   labelControls();
 
-  ShowWindow(hwnd(state.mainWindow), showMode);
-  UpdateWindow(hwnd(state.mainWindow));
+  ShowWindow(state.mainWindow, showMode);
+  UpdateWindow(state.mainWindow);
   return runMessageLoop();
 }

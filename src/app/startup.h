@@ -3,4 +3,6 @@
 // message loop. Returns the process exit code.
 #pragma once
 
-int runSetup(void* instance, int showMode);
+#include "base/window_handles.h"
+
+int runSetup(HINSTANCE instance, int showMode);

@@ -1,24 +1,29 @@
 #include "app/window.h"
 
-#include <objbase.h>
-
+#include <optional>
+#include <type_traits>
 #include <vector>
 
+#include "app/com.h"
 #include "app/draw.h"
 #include "app/gdi.h"
 #include "app/sequence.h"
+#include "app/wchar.h"
+#include "app/window_screen.h"
 #include "base/state.h"
 #include "platform/file.h"
 
 namespace {
 
+static_assert(std::is_same_v<WindowProc, WNDPROC>, "base/window_handles.h: WindowProc");
+
 constexpr wchar_t kClassName[] = L"Installation";
 
-HWND hwnd(void* handle) { return static_cast<HWND>(handle); }
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+// COM for the shortcut step, from the main window's creation to its end.
+std::optional<com::Apartment> comApartment;
 
 struct ControlSpec {
-  void* InstallState::*handle;
+  HWND InstallState::*handle;
   const wchar_t* className;
   int id;
   DWORD exStyle;
@@ -53,24 +58,21 @@ const ControlSpec kControls[] = {
 };
 
 // The controls that show text in the small font, in the order they get it.
-void* InstallState::* const kSmallFontControls[] = {
+HWND InstallState::* const kSmallFontControls[] = {
     &InstallState::dirEdit,      &InstallState::startButton, &InstallState::stopButton,
     &InstallState::chdirButton,  &InstallState::instDirLabel, &InstallState::driveLabel,
     &InstallState::dirLabel,
 };
 
-void giveSmallFont(void* control) {
-  SendMessageW(hwnd(control), WM_SETFONT, reinterpret_cast<WPARAM>(state.smallFont), TRUE);
-}
+void giveSmallFont(HWND control) { gdi::setWindowFont(control, state.smallFont); }
 
 bool createControls(HWND window) {
-  HINSTANCE instance = static_cast<HINSTANCE>(state.instance);
   for (const ControlSpec& c : kControls) {
     // Only the edit box has a text at creation: the proposed directory.
-    const wchar_t* text = c.id == kDirEditId ? wide(state.defaultDir.c_str()) : L"";
+    const wchar_t* text = c.id == kDirEditId ? wchars(state.defaultDir.c_str()) : L"";
     HWND control = CreateWindowExW(c.exStyle, c.className, text, c.style, c.x, c.y, c.width,
                                    c.height, window, reinterpret_cast<HMENU>(INT_PTR{c.id}),
-                                   instance, nullptr);
+                                   state.instance, nullptr);
     if (!control) return false;
     state.*c.handle = control;
   }
@@ -82,11 +84,11 @@ LRESULT onCreate(HWND window) {
   state.waitCursor = LoadCursorW(nullptr, IDC_WAIT);
   if (!createControls(window)) return -1;
   for (auto control : kSmallFontControls) giveSmallFont(state.*control);
-  state.editDefaultProc = reinterpret_cast<void*>(SetWindowLongPtrW(
-      hwnd(state.dirEdit), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&enterKeyProc)));
-  // The shortcut step needs COM on this thread; it stays initialised for the
-  // life of the process.
-  CoInitialize(nullptr);
+  // The window procedure is a pointer-sized number to Get/SetWindowLongPtr.
+  state.editDefaultProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      state.dirEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&enterKeyProc)));
+  // The shortcut step needs COM on this thread.
+  comApartment.emplace();
   return 0;
 }
 
@@ -101,10 +103,8 @@ void onPaint(HWND window) {
 }
 
 void onDestroy() {
-  if (state.headingFont) DeleteObject(state.headingFont);
-  state.headingFont = nullptr;
-  if (state.eraseBrush) DeleteObject(state.eraseBrush);
-  state.eraseBrush = nullptr;
+  releaseScreenObjects();
+  comApartment.reset();
   PostQuitMessage(0);
 }
 
@@ -112,7 +112,7 @@ void onStart() {
   if (checkInstallDir(state.dirEdit) == 0) runInstallation();
 }
 
-void onStop() { DestroyWindow(hwnd(state.mainWindow)); }
+void onStop() { DestroyWindow(state.mainWindow); }
 
 void addDriveRoots() {
   // A run of zero-terminated root paths ended by an empty one. The size
@@ -121,17 +121,17 @@ void addDriveRoots() {
   DWORD n = GetLogicalDriveStringsW(199, drives);
   if (n == 0 || n >= 199) return;
   for (const wchar_t* p = drives; *p; p += wcslen(p) + 1) {
-    SendMessageW(hwnd(state.driveList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p));
+    SendMessageW(state.driveList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p));
   }
 }
 
 void onChangeDirectory() {
-  EnableWindow(hwnd(state.chdirButton), FALSE);
-  MoveWindow(hwnd(state.frameBox), 110, 138, 440, 320, TRUE);
-  ShowWindow(hwnd(state.driveList), SW_SHOW);
-  ShowWindow(hwnd(state.dirList), SW_SHOW);
-  ShowWindow(hwnd(state.driveLabel), SW_SHOW);
-  ShowWindow(hwnd(state.dirLabel), SW_SHOW);
+  EnableWindow(state.chdirButton, FALSE);
+  MoveWindow(state.frameBox, 110, 138, 440, 320, TRUE);
+  ShowWindow(state.driveList, SW_SHOW);
+  ShowWindow(state.dirList, SW_SHOW);
+  ShowWindow(state.driveLabel, SW_SHOW);
+  ShowWindow(state.dirLabel, SW_SHOW);
   addDriveRoots();
   SetCurrentDirectoryW(L"c:\\");
   fillDirList(true);
@@ -140,22 +140,22 @@ void onChangeDirectory() {
 
 // The text of the selected entry of a list box; false when none is selected
 // or it does not fit a path.
-bool selectedEntry(void* list, WideText<kPathCapacity>& entry) {
-  LRESULT index = SendMessageW(hwnd(list), LB_GETCURSEL, 0, 0);
+bool selectedEntry(HWND list, WideText<kPathCapacity>& entry) {
+  LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
   if (index == LB_ERR) return false;
-  LRESULT length = SendMessageW(hwnd(list), LB_GETTEXTLEN, index, 0);
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
   if (length == LB_ERR || length >= static_cast<LRESULT>(entry.capacity())) return false;
-  SendMessageW(hwnd(list), LB_GETTEXT, index, reinterpret_cast<LPARAM>(entry.buffer()));
+  SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(entry.buffer()));
   return true;
 }
 
 // Drive or directory choice: enter the chosen entry (a failure keeps the
 // current directory) and list what is there.
-void onListChoice(void* list, bool listDot) {
+void onListChoice(HWND list, bool listDot) {
   WideText<kPathCapacity> entry;
   if (!selectedEntry(list, entry)) return;
   platform::setCurrentDirectory(entry.view());
-  SendMessageW(hwnd(state.dirList), LB_RESETCONTENT, 0, 0);
+  SendMessageW(state.dirList, LB_RESETCONTENT, 0, 0);
   fillDirList(listDot);
   showCurrentDirectory();
 }
@@ -189,7 +189,7 @@ bool registerWindowClass(HINSTANCE instance) {
 bool createMainWindow() {
   HWND window = CreateWindowExW(0, kClassName, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_MAXIMIZE,
                                 0, 0, state.screenWidth, state.screenHeight, nullptr, nullptr,
-                                static_cast<HINSTANCE>(state.instance), nullptr);
+                                state.instance, nullptr);
   state.mainWindow = window;
   return window != nullptr;
 }
@@ -218,8 +218,7 @@ LRESULT CALLBACK enterKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
     SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(kStartId, BN_CLICKED), 0);
     if (!IsWindow(edit)) return 0;
   }
-  return CallWindowProcW(reinterpret_cast<WNDPROC>(state.editDefaultProc), edit, message, wParam,
-                         lParam);
+  return CallWindowProcW(state.editDefaultProc, edit, message, wParam, lParam);
 }
 
 void fillDirList(bool listDot) {
@@ -227,7 +226,7 @@ void fillDirList(bool listDot) {
   for (bool found = search.first(u"*.*"); found; found = search.next()) {
     if (!search.isDirectory() || search.isHidden()) continue;
     if (!listDot && search.name() == u".") continue;
-    SendMessageW(hwnd(state.dirList), LB_ADDSTRING, 0,
+    SendMessageW(state.dirList, LB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(search.name().data()));
   }
 }
@@ -257,8 +256,7 @@ void showCurrentDirectory() {
   DWORD length = needed ? GetCurrentDirectoryW(needed + 1, buffer.data()) : 0;
   if (length > needed) length = 0;  // changed in between: show nothing rather than garbage
   WideText<kDirTextCapacity> text;
-  fitDirectoryText(std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), length),
-                   text);
+  fitDirectoryText(std::u16string_view(u16(buffer.data()), length), text);
   giveSmallFont(state.dirEdit);
-  SetWindowTextW(hwnd(state.dirEdit), wide(text.c_str()));
+  SetWindowTextW(state.dirEdit, wchars(text.c_str()));
 }

@@ -1,15 +1,16 @@
 // The installer's process-wide state.
 //
 // One InstallState lives from process start to exit; every part of the
-// installer reads and writes its fields directly. Window-system handles are
-// kept as opaque pointers so that the portable code can include this header
-// without <windows.h>.
+// installer reads and writes its fields directly. Window-system handles have
+// their <windows.h> types (base/window_handles.h), so that the portable code
+// can include this header without <windows.h>.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/screen.h"
 #include "base/fixed_text.h"
+#include "base/window_handles.h"
 
 constexpr int kPathCapacity = 260;
 
@@ -39,31 +40,31 @@ struct InstallState {
   int progressY = 155;
   int debugLineY = 170;
 
-  // Window-system objects (HWND, HFONT, HCURSOR, HBRUSH, HDC, WNDPROC).
-  void* instance = nullptr;
+  // Window-system objects.
+  HINSTANCE instance = nullptr;
   int showMode = 0;
   int screenWidth = 0;
   int screenHeight = 0;
-  void* mainWindow = nullptr;
-  void* headingFont = nullptr;
-  void* smallFont = nullptr;
-  void* waitCursor = nullptr;
-  void* savedCursor = nullptr;
-  void* eraseBrush = nullptr;
-  void* counterDC = nullptr;
+  HWND mainWindow = nullptr;
+  HFONT headingFont = nullptr;
+  HFONT smallFont = nullptr;
+  HCURSOR waitCursor = nullptr;
+  HCURSOR savedCursor = nullptr;
+  HBRUSH eraseBrush = nullptr;
+  HDC counterDC = nullptr;
   platform::Rect counterRect;
   WideText<50> counterText;
-  void* frameBox = nullptr;
-  void* dirEdit = nullptr;
-  void* driveList = nullptr;
-  void* dirList = nullptr;
-  void* startButton = nullptr;
-  void* stopButton = nullptr;
-  void* chdirButton = nullptr;
-  void* instDirLabel = nullptr;
-  void* driveLabel = nullptr;
-  void* dirLabel = nullptr;
-  void* editDefaultProc = nullptr;
+  HWND frameBox = nullptr;
+  HWND dirEdit = nullptr;
+  HWND driveList = nullptr;
+  HWND dirList = nullptr;
+  HWND startButton = nullptr;
+  HWND stopButton = nullptr;
+  HWND chdirButton = nullptr;
+  HWND instDirLabel = nullptr;
+  HWND driveLabel = nullptr;
+  HWND dirLabel = nullptr;
+  WindowProc editDefaultProc = nullptr;
 
   // Word lists.
   int32_t recordCount = 0;

@@ -23,8 +23,6 @@ using testing_support::u8;
 
 namespace {
 
-HWND handle(void* h) { return static_cast<HWND>(h); }
-
 std::string windowText(HWND window) {
   wchar_t buffer[300] = {};
   GetWindowTextW(window, buffer, 300);
@@ -39,12 +37,12 @@ std::string className(HWND window) {
   return name;
 }
 
-std::vector<std::string> listEntries(void* list) {
+std::vector<std::string> listEntries(HWND list) {
   std::vector<std::string> entries;
-  LRESULT count = SendMessageW(handle(list), LB_GETCOUNT, 0, 0);
+  LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     wchar_t buffer[300] = {};
-    SendMessageW(handle(list), LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
     entries.push_back(u8(reinterpret_cast<const char16_t*>(buffer)));
   }
   return entries;
@@ -57,7 +55,7 @@ std::string currentDir() {
 }
 
 void command(int id, int code) {
-  SendMessageW(handle(state.mainWindow), WM_COMMAND, MAKEWPARAM(id, code), 0);
+  SendMessageW(state.mainWindow, WM_COMMAND, MAKEWPARAM(id, code), 0);
 }
 
 // Removes everything queued for this thread; returns the quit message's
@@ -79,23 +77,19 @@ class MainWindow : public ::testing::Test {
     state.defaultDir.assign(u"c:\\");
     state.screenWidth = 1024;
     state.screenHeight = 768;
-    state.headingFont = makeFont(30, 700, L"Times New Roman", 0);
-    state.smallFont = makeFont(9, 400, L"Arial", 0);
+    makeScreenFonts(0);
     registerWindowClass(instance);  // fails harmlessly when already registered
     if (!createMainWindow()) {
-      DeleteObject(state.headingFont);
-      DeleteObject(state.smallFont);
+      releaseScreenObjects();
       if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display to create windows on";
       FAIL() << "the main window could not be created";
     }
   }
 
   void TearDown() override {
-    if (state.mainWindow && IsWindow(handle(state.mainWindow))) {
-      DestroyWindow(handle(state.mainWindow));
-    }
+    if (state.mainWindow && IsWindow(state.mainWindow)) DestroyWindow(state.mainWindow);
     drainMessages();
-    if (state.smallFont) DeleteObject(state.smallFont);
+    releaseScreenObjects();  // when a test destroyed no window
     platform::setScreen(nullptr);
   }
 };
@@ -109,7 +103,7 @@ TEST_F(MainWindow, ClassAndWindowStyle) {
   EXPECT_NE(wc.hIconSm, nullptr) << "the installicon resource was not found";
   EXPECT_EQ(wc.lpszMenuName, nullptr);
 
-  HWND main = handle(state.mainWindow);
+  HWND main = state.mainWindow;
   LONG style = GetWindowLongW(main, GWL_STYLE);
   EXPECT_TRUE(style & WS_POPUP);
   EXPECT_TRUE(style & WS_CLIPSIBLINGS);
@@ -122,7 +116,7 @@ TEST_F(MainWindow, ClassAndWindowStyle) {
 
 TEST_F(MainWindow, ControlsAsCreated) {
   struct Row {
-    void* InstallState::*control;
+    HWND InstallState::*control;
     int id;
     const char* className;
     DWORD exStyle;
@@ -149,10 +143,10 @@ TEST_F(MainWindow, ControlsAsCreated) {
       {&InstallState::driveLabel, 251, "static", 0, WS_CHILD, {120, 260, 270, 280}, false, true},
       {&InstallState::dirLabel, 252, "static", 0, WS_CHILD, {280, 260, 540, 280}, false, true},
   };
-  HWND main = handle(state.mainWindow);
+  HWND main = state.mainWindow;
   for (const Row& row : rows) {
     SCOPED_TRACE("control " + std::to_string(row.id));
-    HWND control = handle(state.*row.control);
+    HWND control = state.*row.control;
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(GetDlgItem(main, row.id), control);
     EXPECT_EQ(className(control), row.className);
@@ -173,25 +167,25 @@ TEST_F(MainWindow, ControlsAsCreated) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     EXPECT_EQ(font == state.smallFont, row.smallFont);
   }
-  EXPECT_FALSE(GetWindowLongW(handle(state.dirEdit), GWL_STYLE) & ES_AUTOHSCROLL);
-  EXPECT_EQ(windowText(handle(state.dirEdit)), "c:\\");
-  EXPECT_EQ(windowText(handle(state.startButton)), "");
+  EXPECT_FALSE(GetWindowLongW(state.dirEdit, GWL_STYLE) & ES_AUTOHSCROLL);
+  EXPECT_EQ(windowText(state.dirEdit), "c:\\");
+  EXPECT_EQ(windowText(state.startButton), "");
 }
 
 TEST_F(MainWindow, ChangeDirectoryShowsTheChooser) {
   ScratchDir keep;  // the command moves to c:\; the scratch dir moves back
   command(kChdirId, BN_CLICKED);
 
-  EXPECT_FALSE(IsWindowEnabled(handle(state.chdirButton)));
-  for (void* control : {state.driveList, state.dirList, state.driveLabel, state.dirLabel}) {
-    EXPECT_TRUE(GetWindowLongW(handle(control), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(IsWindowEnabled(state.chdirButton));
+  for (HWND control : {state.driveList, state.dirList, state.driveLabel, state.dirLabel}) {
+    EXPECT_TRUE(GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE);
   }
   RECT frame;
-  GetWindowRect(handle(state.frameBox), &frame);
+  GetWindowRect(state.frameBox, &frame);
   EXPECT_EQ(frame.right - frame.left, 440);
   EXPECT_EQ(frame.bottom - frame.top, 320);
   EXPECT_EQ(currentDir(), "c:\\");
-  EXPECT_EQ(windowText(handle(state.dirEdit)), "c:\\");
+  EXPECT_EQ(windowText(state.dirEdit), "c:\\");
   std::vector<std::string> drives = listEntries(state.driveList);
   ASSERT_FALSE(drives.empty());
   EXPECT_EQ(drives[0], "C:\\");
@@ -219,7 +213,7 @@ class MainWindowInScratch : public MainWindow {
 TEST_F(MainWindowInScratch, FillDirListShowsVisibleFoldersOnly) {
   fillDirList(true);
   EXPECT_EQ(listEntries(state.dirList), (std::vector<std::string>{".", "..", "alpha", "beta"}));
-  SendMessageW(handle(state.dirList), LB_RESETCONTENT, 0, 0);
+  SendMessageW(state.dirList, LB_RESETCONTENT, 0, 0);
   fillDirList(false);
   EXPECT_EQ(listEntries(state.dirList), (std::vector<std::string>{"..", "alpha", "beta"}));
 }
@@ -227,12 +221,12 @@ TEST_F(MainWindowInScratch, FillDirListShowsVisibleFoldersOnly) {
 TEST_F(MainWindowInScratch, DirectoryChoiceEntersAndLeaves) {
   std::string base = currentDir();
   fillDirList(true);
-  HWND list = handle(state.dirList);
+  HWND list = state.dirList;
 
   SendMessageW(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"alpha"));
   command(kDirListId, LBN_SELCHANGE);
   EXPECT_EQ(currentDir(), base + "\\alpha");
-  EXPECT_EQ(windowText(handle(state.dirEdit)), base + "\\alpha");
+  EXPECT_EQ(windowText(state.dirEdit), base + "\\alpha");
   EXPECT_EQ(listEntries(state.dirList), (std::vector<std::string>{"..", "inner"}));
 
   SendMessageW(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L".."));
@@ -248,25 +242,25 @@ TEST_F(MainWindowInScratch, DirectoryChoiceEntersAndLeaves) {
 
 TEST_F(MainWindowInScratch, DriveChoiceToAMissingDriveKeepsTheDirectory) {
   std::string base = currentDir();
-  SendMessageW(handle(state.driveList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Q:\\"));
-  SendMessageW(handle(state.driveList), LB_SETCURSEL, 0, 0);
+  SendMessageW(state.driveList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Q:\\"));
+  SendMessageW(state.driveList, LB_SETCURSEL, 0, 0);
   command(kDriveListId, LBN_SELCHANGE);
   EXPECT_EQ(currentDir(), base);
-  EXPECT_EQ(windowText(handle(state.dirEdit)), base);
+  EXPECT_EQ(windowText(state.dirEdit), base);
   EXPECT_EQ(listEntries(state.dirList), (std::vector<std::string>{".", "..", "alpha", "beta"}));
 }
 
 TEST_F(MainWindowInScratch, EnterInTheEditBoxStartsLikeTheButton) {
-  SetWindowTextW(handle(state.dirEdit), L"missing\\deeper");
-  SendMessageW(handle(state.dirEdit), WM_KEYDOWN, VK_RETURN, 0);
+  SetWindowTextW(state.dirEdit, L"missing\\deeper");
+  SendMessageW(state.dirEdit, WM_KEYDOWN, VK_RETURN, 0);
   ASSERT_EQ(shownBoxes().size(), 1u);
   EXPECT_EQ(u8(shownBoxes()[0].text), "Invalid Directory");
   EXPECT_EQ(u8(state.installDir.view()), "missing\\deeper");
-  EXPECT_TRUE(IsWindow(handle(state.mainWindow)));
+  EXPECT_TRUE(IsWindow(state.mainWindow));
 
   // Other keys and other notification codes of the Start identifier do not start.
   shownBoxes().clear();
-  SendMessageW(handle(state.dirEdit), WM_KEYDOWN, VK_TAB, 0);
+  SendMessageW(state.dirEdit, WM_KEYDOWN, VK_TAB, 0);
   command(kStartId, BN_DBLCLK);
   EXPECT_TRUE(shownBoxes().empty());
   command(kStartId, BN_CLICKED);
@@ -274,17 +268,19 @@ TEST_F(MainWindowInScratch, EnterInTheEditBoxStartsLikeTheButton) {
 }
 
 TEST_F(MainWindow, StopDestroysTheWindowAndQuitsWithZero) {
-  HWND main = handle(state.mainWindow);
+  HWND main = state.mainWindow;
   drainMessages();
   command(kStopId, BN_CLICKED);
   EXPECT_FALSE(IsWindow(main));
+  // The window's GDI objects end with it.
   EXPECT_EQ(state.headingFont, nullptr);
+  EXPECT_EQ(state.smallFont, nullptr);
   EXPECT_EQ(drainMessages(), 0);
 }
 
 TEST_F(MainWindow, PaintedScreenAndProgressDrawnOntoIt) {
   state.titleText.assign(u"Setup Title");
-  HWND main = handle(state.mainWindow);
+  HWND main = state.mainWindow;
   ShowWindow(main, SW_SHOW);
   UpdateWindow(main);
   platform::setScreen(&windowScreen());

@@ -4,6 +4,7 @@
 
 #include "app/sequence.h"
 #include "base/state.h"
+#include "install/sequence.h"
 #include "support/test_support.h"
 #include "text/strings.h"
 
