@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string_view>
 
 template <typename Char, std::size_t N>
@@ -55,3 +56,14 @@ template <std::size_t N>
 using WideText = FixedText<char16_t, N>;
 template <std::size_t N>
 using NarrowText = FixedText<char, N>;
+
+// out := the parts one after the other. False when they do not fit: such a
+// path is never used, since a cut one names another file.
+template <std::size_t N>
+bool joinPath(WideText<N>& out, std::initializer_list<std::u16string_view> parts) {
+  out.clear();
+  for (std::u16string_view part : parts) {
+    if (!out.append(part)) return false;
+  }
+  return true;
+}

@@ -8,13 +8,13 @@
 #include "distkit/commands.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/utf8.h"
 #include "wordlist/list_text.h"
+#include "wordlist/records.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
-
-std::string utf8(const std::u16string& text) { return utf16ToUtf8(text); }
 
 int fail(const std::string& message, int code) {
   std::fprintf(stderr, "distkit list: %s\n", message.c_str());
@@ -57,12 +57,12 @@ bool parseOptions(const Args& args, std::size_t positional, Options& options, st
     const std::u16string& a = args[i];
     if (a == u"--word-cp" || a == u"--trans-cp") {
       if (i + 1 >= args.size()) {
-        error = utf8(a) + " needs a code page number";
+        error = platform::utf16ToUtf8(a) + " needs a code page number";
         return false;
       }
       uint32_t& target = a == u"--word-cp" ? options.wordCodePage : options.translationsCodePage;
       if (!parseCodePage(args[++i], target)) {
-        error = "unknown code page \"" + utf8(args[i]) + "\"";
+        error = "unknown code page \"" + platform::utf16ToUtf8(args[i]) + "\"";
         return false;
       }
       (a == u"--word-cp" ? haveWord : haveTranslations) = true;
@@ -83,13 +83,15 @@ bool parseOptions(const Args& args, std::size_t positional, Options& options, st
 
 int pack(const Options& options) {
   std::string text;
-  if (!readWhole(options.in, text)) return fail("cannot read \"" + utf8(options.in) + "\"", 1);
+  if (!readWhole(options.in, text))
+    return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", 1);
   std::vector<ListTextProblem> problems;
   std::string records =
       packListText(text, options.wordCodePage, options.translationsCodePage, problems);
   if (!problems.empty()) {
     for (const ListTextProblem& p : problems) {
-      std::fprintf(stderr, "%s:%d: %s\n", utf8(options.in).c_str(), p.line, p.message.c_str());
+      std::fprintf(stderr, "%s:%d: %s\n", platform::utf16ToUtf8(options.in).c_str(), p.line,
+                   p.message.c_str());
     }
     return fail(std::to_string(problems.size()) + " line(s) refused; nothing written", kUsageError);
   }
@@ -97,22 +99,24 @@ int pack(const Options& options) {
   // leaves a partial list under the real name.
   std::u16string partial = options.out + u".part";
   platform::File file = platform::File::open(partial, platform::OpenMode::WriteBinary);
-  if (!file) return fail("cannot create \"" + utf8(partial) + "\"", 1);
+  if (!file) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", 1);
   bool written = file.write(records.data(), records.size()) == records.size() && file.flush();
   written = file.close() && written;
   if (!written || !platform::replaceFile(partial, options.out)) {
     platform::removeFile(partial);
-    return fail("cannot write \"" + utf8(options.out) + "\"", 1);
+    return fail("cannot write \"" + platform::utf16ToUtf8(options.out) + "\"", 1);
   }
-  std::fprintf(stderr, "%zu records\n", records.size() / 84);
+  std::fprintf(stderr, "%zu records\n", records.size() / kWordRecordSize);
   return 0;
 }
 
 int unpack(const Options& options) {
   std::string records;
-  if (!readWhole(options.in, records)) return fail("cannot read \"" + utf8(options.in) + "\"", 1);
-  if (records.size() % 84 != 0) {
-    std::fprintf(stderr, "distkit list: %zu trailing bytes ignored\n", records.size() % 84);
+  if (!readWhole(options.in, records))
+    return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", 1);
+  if (records.size() % kWordRecordSize != 0) {
+    std::fprintf(stderr, "distkit list: %zu trailing bytes ignored\n",
+                 records.size() % kWordRecordSize);
   }
   std::string text = unpackListRecords(records, options.wordCodePage, options.translationsCodePage);
   _setmode(_fileno(stdout), _O_BINARY);  // LF line ends, as packed

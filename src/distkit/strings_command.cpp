@@ -25,22 +25,20 @@ int fail(const std::string& message) {
   return kFailed;
 }
 
-std::string name(std::u16string_view path) { return platform::utf16ToUtf8(path); }
-
 bool readWhole(std::u16string_view path, std::string& data, std::string& error) {
   platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
   if (!file) {
-    error = name(path) + ": cannot open for reading";
+    error = platform::utf16ToUtf8(path) + ": cannot open for reading";
     return false;
   }
   int64_t size = file.size();
   if (size < 0 || size > 0x7FFFFFFF) {
-    error = name(path) + ": cannot determine the size, or larger than 2 GB";
+    error = platform::utf16ToUtf8(path) + ": cannot determine the size, or larger than 2 GB";
     return false;
   }
   data.assign(static_cast<std::size_t>(size), '\0');
   if (file.read(data.data(), data.size()) != data.size()) {
-    error = name(path) + ": read error";
+    error = platform::utf16ToUtf8(path) + ": read error";
     return false;
   }
   return true;
@@ -52,19 +50,19 @@ bool writeReplacing(std::u16string_view path, std::string_view data, std::string
   std::u16string temp = std::u16string(path) + u".tmp";
   platform::File file = platform::File::open(temp, platform::OpenMode::WriteBinary);
   if (!file) {
-    error = name(temp) + ": cannot create";
+    error = platform::utf16ToUtf8(temp) + ": cannot create";
     return false;
   }
   bool ok = file.writeAll(data) && file.flush();
   ok = file.close() && ok;
   if (!ok) {
     platform::removeFile(temp);
-    error = name(temp) + ": write error";
+    error = platform::utf16ToUtf8(temp) + ": write error";
     return false;
   }
   if (!platform::replaceFile(temp, path)) {
     platform::removeFile(temp);
-    error = name(path) + ": cannot replace with " + name(temp);
+    error = platform::utf16ToUtf8(path) + ": cannot replace with " + platform::utf16ToUtf8(temp);
     return false;
   }
   return true;
@@ -74,9 +72,11 @@ int pack(const std::u16string& in, const std::u16string& out) {
   std::string source, packed, error;
   if (!readWhole(in, source, error)) return fail(error);
   std::vector<std::string> warnings;
-  if (!packStrings(source, packed, error, &warnings)) return fail(name(in) + ": " + error);
+  if (!packStrings(source, packed, error, &warnings))
+    return fail(platform::utf16ToUtf8(in) + ": " + error);
   for (const std::string& w : warnings) {
-    std::fprintf(stderr, "distkit strings: warning: %s: %s\n", name(in).c_str(), w.c_str());
+    std::fprintf(stderr, "distkit strings: warning: %s: %s\n", platform::utf16ToUtf8(in).c_str(),
+                 w.c_str());
   }
   if (!writeReplacing(out, packed, error)) return fail(error);
   return 0;
@@ -85,7 +85,7 @@ int pack(const std::u16string& in, const std::u16string& out) {
 int unpack(const std::u16string& in) {
   std::string packed, source, error;
   if (!readWhole(in, packed, error)) return fail(error);
-  if (!unpackStrings(packed, source, error)) return fail(name(in) + ": " + error);
+  if (!unpackStrings(packed, source, error)) return fail(platform::utf16ToUtf8(in) + ": " + error);
   // The lines are UTF-8 with '\n' ends, byte for byte.
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);

@@ -2,6 +2,7 @@
 // values that later steps of the installation use.
 #include <string_view>
 
+#include "base/fatal.h"
 #include "base/state.h"
 #include "platform/file.h"
 #include "platform/profile.h"
@@ -14,13 +15,6 @@
 namespace {
 
 using Path = WideText<kPathCapacity>;
-
-// Joins up to three texts into `out`. False when the result would not fit
-// into a path: such a path is never used, since a cut one names another file.
-bool joinPath(Path& out, std::u16string_view a, std::u16string_view b,
-              std::u16string_view c = {}) {
-  return out.assign(a) && out.append(b) && out.append(c);
-}
 
 Path sourcePrefix() {
   Path prefix = state.setupDir;
@@ -58,8 +52,7 @@ void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
   do {
     if (search.isDirectory()) continue;
     Path destination;
-    if (!joinPath(destination, state.installDir.view(), subfolder) ||
-        !destination.append(u'\\') || !destination.append(search.name())) {
+    if (!joinPath(destination, {state.installDir.view(), subfolder, u"\\", search.name()})) {
       continue;
     }
     copyShown(search.name(), destination);
@@ -68,7 +61,8 @@ void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
 
 void makeDirectory(const char* argument) {
   Path path;
-  if (joinPath(path, state.installDir.view(), wideScriptText(argument).view())) {
+  ScriptText relative = wideScriptText(argument, state.uiCodePage);
+  if (joinPath(path, {state.installDir.view(), relative.view()})) {
     platform::createDirectory(path.view());
   }
 }
@@ -90,7 +84,7 @@ void writeSetting(const char* argument) {
 }
 
 void setGroup(const char* argument) {
-  state.groupName.assign(wideScriptText(argument).view());
+  state.groupName.assign(wideScriptText(argument, state.uiCodePage).view());
   if (state.uninstallPath.empty()) return;
   platform::writeProfileString(u"Dictionary", u"name", state.groupName.view(),
                                state.uninstallPath.view());
@@ -101,8 +95,10 @@ void copyOne(const ScriptTokens& tokens) {
   if (tokens.count < 3) return;
   Path source;
   Path destination;
-  if (!joinPath(source, sourcePrefix().view(), wideScriptText(tokens.token[1]).view()) ||
-      !joinPath(destination, state.installDir.view(), wideScriptText(tokens.token[2]).view())) {
+  ScriptText from = wideScriptText(tokens.token[1], state.uiCodePage);
+  ScriptText to = wideScriptText(tokens.token[2], state.uiCodePage);
+  if (!joinPath(source, {sourcePrefix().view(), from.view()}) ||
+      !joinPath(destination, {state.installDir.view(), to.view()})) {
     return;
   }
   copyShown(source.view(), destination);
@@ -114,8 +110,8 @@ void copyMatching(const ScriptTokens& tokens) {
   DirectoryReturn back;
   if (!back.valid() || !platform::setCurrentDirectory(sourcePrefix().view())) return;
   ScriptText subfolder;
-  if (tokens.count >= 3) subfolder = wideScriptText(tokens.token[2]);
-  copyFound(wideScriptText(tokens.token[1]).view(), subfolder.view());
+  if (tokens.count >= 3) subfolder = wideScriptText(tokens.token[2], state.uiCodePage);
+  copyFound(wideScriptText(tokens.token[1], state.uiCodePage).view(), subfolder.view());
 }
 
 // "sndcopy folder subfolder": every file of a folder of setupDir. A folder
@@ -124,10 +120,10 @@ void copyFolder(const ScriptTokens& tokens) {
   if (tokens.count < 3) return;
   DirectoryReturn back;
   if (!back.valid() || !platform::setCurrentDirectory(sourcePrefix().view()) ||
-      !platform::setCurrentDirectory(wideScriptText(tokens.token[1]).view())) {
+      !platform::setCurrentDirectory(wideScriptText(tokens.token[1], state.uiCodePage).view())) {
     return;
   }
-  copyFound(u"*.*", wideScriptText(tokens.token[2]).view());
+  copyFound(u"*.*", wideScriptText(tokens.token[2], state.uiCodePage).view());
 }
 
 void runInstallLine(const ScriptLine& line) {
@@ -144,13 +140,17 @@ void runInstallLine(const ScriptLine& line) {
     case Keyword::Mkdir: makeDirectory(argument); break;
     case Keyword::IconName:
       state.makeShortcut = 1;
-      state.shortcutName.assign(wideScriptText(argument).view());
+      state.shortcutName.assign(wideScriptText(argument, state.uiCodePage).view());
       break;
     case Keyword::AviDelay: writeAviDelay(argument); break;
     case Keyword::SetIni: writeSetting(argument); break;
     case Keyword::IconGroup: setGroup(argument); break;
-    case Keyword::IconExe: state.shortcutTarget.assign(wideScriptText(argument).view()); break;
-    case Keyword::Display: state.closingTextFile.assign(wideScriptText(argument).view()); break;
+    case Keyword::IconExe:
+      state.shortcutTarget.assign(wideScriptText(argument, state.uiCodePage).view());
+      break;
+    case Keyword::Display:
+      state.closingTextFile.assign(wideScriptText(argument, state.uiCodePage).view());
+      break;
     default: break;  // start-up keywords and unknown lines
   }
 }
@@ -159,7 +159,8 @@ void runInstallLine(const ScriptLine& line) {
 
 void runInstallPass() {
   state.installDir.ensureTrailingBackslash();
-  ScriptFile script(ScriptPass::Install);
+  ScriptFile script(scriptPathIn(state.setupDir.view()), ScriptPass::Install);
+  if (!script.isOpen()) raiseFatal(u"Can't open INSTALL.INF");
   ScriptLine line;
   while (script.next(line)) runInstallLine(line);
 }

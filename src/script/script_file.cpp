@@ -3,8 +3,6 @@
 #include <cstddef>
 
 #include "base/ascii.h"
-#include "base/fatal.h"
-#include "base/state.h"
 #include "text/charset.h"
 
 namespace {
@@ -42,19 +40,29 @@ bool startsWithIgnoringCase(const char* line, const char* keyword) {
   return true;
 }
 
-void cutTrailingNewline(char* text) {
-  std::size_t n = 0;
-  while (text[n] != 0) ++n;
-  if (n > 0 && text[n - 1] == '\n') text[n - 1] = 0;
-}
-
 }  // namespace
 
 Keyword matchKeyword(const char* line, ScriptPass pass) {
   for (const KeywordEntry& entry : kKeywords) {
-    if (entry.pass == pass && startsWithIgnoringCase(line, entry.name)) return entry.keyword;
+    if ((pass == ScriptPass::Any || entry.pass == pass) &&
+        startsWithIgnoringCase(line, entry.name)) {
+      return entry.keyword;
+    }
   }
   return Keyword::None;
+}
+
+const char* keywordName(Keyword keyword) {
+  for (const KeywordEntry& entry : kKeywords) {
+    if (entry.keyword == keyword) return entry.name;
+  }
+  return "";
+}
+
+std::u16string scriptPathIn(std::u16string_view folder) {
+  std::u16string path(folder);
+  if (path.empty() || path.back() != u'\\') path += u'\\';
+  return path += kScriptFileName;
 }
 
 const char* ScriptLine::argument() const {
@@ -64,7 +72,7 @@ const char* ScriptLine::argument() const {
   return nullptr;
 }
 
-ScriptText wideScriptText(const char* text) {
+ScriptText wideScriptText(const char* text, uint32_t codePage) {
   // A script text has at most 99 bytes and no code page makes more UTF-16
   // units than bytes, so toWide's need of length + 1 units always fits.
   char bounded[kScriptLineCapacity];
@@ -72,7 +80,7 @@ ScriptText wideScriptText(const char* text) {
   for (; n + 1 < kScriptLineCapacity && text[n] != 0; ++n) bounded[n] = text[n];
   bounded[n] = 0;
   ScriptText out;
-  toWide(bounded, out.buffer(), state.uiCodePage);
+  toWide(bounded, out.buffer(), codePage);
   return out;
 }
 
@@ -91,21 +99,18 @@ ScriptTokens splitTokens(const char* line) {
   return tokens;
 }
 
-ScriptFile::ScriptFile(ScriptPass pass) : pass_(pass) {
-  WideText<kPathCapacity + 16> path;
-  path.assign(state.setupDir.view());
-  path.ensureTrailingBackslash();
-  path.append(u"install.inf");
-  file_ = platform::File::open(path.view(), platform::OpenMode::ReadText);
-  if (!file_) raiseFatal(u"Can't open INSTALL.INF");
+ScriptFile::ScriptFile(std::u16string_view path, ScriptPass pass)
+    : lines_(platform::File::open(path, platform::OpenMode::ReadText)), pass_(pass) {}
+
+bool ScriptFile::nextPiece(ScriptLine& line) {
+  if (!lines_.next(line.text, kScriptLineCapacity, line.number, line.overlong)) return false;
+  line.keyword = matchKeyword(line.text, pass_);
+  return true;
 }
 
 bool ScriptFile::next(ScriptLine& line) {
-  while (file_.readLine(line.text, kScriptLineCapacity)) {
-    cutTrailingNewline(line.text);
-    if (line.text[0] == 0 || line.text[0] == '#') continue;
-    line.keyword = matchKeyword(line.text, pass_);
-    return true;
+  while (nextPiece(line)) {
+    if (!line.skipped()) return true;
   }
   return false;
 }

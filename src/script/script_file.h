@@ -6,10 +6,18 @@
 // its own). A trailing newline is cut; empty lines and lines starting with
 // "#" are skipped. A keyword matches when the line starts with it, ignoring
 // ASCII case, so "directory x" is a dir line and "copying x" a copy line.
+//
+// The same reader serves the installer's two passes and distkit's checker:
+// it takes the script's path and code page from its caller and reports a
+// script that does not open instead of ending the process.
 #pragma once
 
-#include "platform/file.h"
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 #include "base/fixed_text.h"
+#include "base/lines.h"
 
 constexpr int kScriptLineCapacity = 100;
 
@@ -35,16 +43,35 @@ enum class Keyword {
   SndCopy,
 };
 
-enum class ScriptPass { Startup, Install };
+// Any: the keywords of both passes, start-up ones first (distkit's view of
+// a line).
+enum class ScriptPass { Startup, Install, Any };
 
 // The keyword of the given pass that `line` starts with (the first in the
 // pass's order), or Keyword::None.
 Keyword matchKeyword(const char* line, ScriptPass pass);
+// The keyword as the table spells it ("mkwlist"); "" for Keyword::None.
+const char* keywordName(Keyword keyword);
 
-// One line of the script as read.
+// The script's file name, and its path in a setup folder (a backslash put
+// between them unless the folder ends in one).
+constexpr std::u16string_view kScriptFileName = u"install.inf";
+std::u16string scriptPathIn(std::u16string_view folder);
+
+// One line of the script as read: one piece of at most 99 bytes, its
+// newline cut.
 struct ScriptLine {
   char text[kScriptLineCapacity] = {};
   Keyword keyword = Keyword::None;
+  // The 1-based number of the file line the piece comes from (the pieces of
+  // a long line share it).
+  int number = 0;
+  // The first piece of a line longer than 99 bytes: the rest of that line
+  // follows as lines of their own.
+  bool overlong = false;
+
+  // Empty and "#" lines, which the passes skip.
+  bool skipped() const { return isSkippedLine(text); }
 
   // Everything after the first space, spaces kept; null when the line has no
   // space or nothing follows it.
@@ -53,8 +80,9 @@ struct ScriptLine {
 
 // Wide text of a script argument (at most 99 bytes, so at most 99 units).
 using ScriptText = WideText<kScriptLineCapacity>;
-// Converts 8-bit script text to wide text with uiCodePage.
-ScriptText wideScriptText(const char* text);
+// Converts 8-bit script text (its first 99 bytes) to wide text with the
+// script's code page.
+ScriptText wideScriptText(const char* text, uint32_t codePage);
 
 // The space-separated tokens of a copy command line (runs of spaces count as
 // one separator; the first token is the keyword). The first kMax tokens are
@@ -67,18 +95,23 @@ struct ScriptTokens {
 };
 ScriptTokens splitTokens(const char* line);
 
-// install.inf in setupDir, opened for one pass.
+// The script at `path`, opened for one pass; check isOpen() for the result.
 class ScriptFile {
  public:
-  // Opens the script; ends the process through raiseFatal with
-  // "Can't open INSTALL.INF" when it cannot be opened.
-  explicit ScriptFile(ScriptPass pass);
+  ScriptFile(std::u16string_view path, ScriptPass pass);
 
-  // Reads the next line that is neither empty nor a comment into `line`, with
-  // its keyword for this pass. Returns false at the end of the file.
+  bool isOpen() const { return lines_.isOpen(); }
+
+  // Reads the next piece of the file into `line`, empty and comment lines
+  // included, with its keyword for this pass. False at the end of the file
+  // (or at a read error, see failed()).
+  bool nextPiece(ScriptLine& line);
+  // Reads the next line that is neither empty nor a comment.
   bool next(ScriptLine& line);
 
+  bool failed() const { return lines_.failed(); }
+
  private:
-  platform::File file_;
+  NumberedLines lines_;
   ScriptPass pass_;
 };

@@ -1,5 +1,6 @@
 // The start-up pass: title, proposed directory, shortcut arguments and the
 // debug switch, read before the strings file is loaded.
+#include "base/fatal.h"
 #include "base/state.h"
 #include "platform/profile.h"
 #include "script/script.h"
@@ -22,7 +23,7 @@ void writeUninstallRecord() {
 
 // dir: the argument replaces the proposed directory.
 void setDefaultDir(const char* argument) {
-  state.defaultDir.assign(wideScriptText(argument).view());
+  state.defaultDir.assign(wideScriptText(argument, state.uiCodePage).view());
   writeUninstallRecord();
 }
 
@@ -31,7 +32,7 @@ void setDefaultDir(const char* argument) {
 // rather than cut to a different directory.
 void appendDefaultDir(const char* argument) {
   WideText<kPathCapacity> dir = state.defaultDir;
-  if (!dir.append(u'\\') || !dir.append(wideScriptText(argument).view())) return;
+  if (!dir.append(u'\\') || !dir.append(wideScriptText(argument, state.uiCodePage).view())) return;
   state.defaultDir = dir;
   writeUninstallRecord();
 }
@@ -44,10 +45,14 @@ void runStartupLine(const ScriptLine& line) {
   const char* argument = line.argument();
   if (!argument) return;  // the other start-up keywords need an argument
   switch (line.keyword) {
-    case Keyword::Title: state.titleText.assign(wideScriptText(argument).view()); break;
+    case Keyword::Title:
+      state.titleText.assign(wideScriptText(argument, state.uiCodePage).view());
+      break;
     case Keyword::Dir: setDefaultDir(argument); break;
     case Keyword::Subdir: appendDefaultDir(argument); break;
-    case Keyword::Wbarg: state.shortcutArgs.assign(wideScriptText(argument).view()); break;
+    case Keyword::Wbarg:
+      state.shortcutArgs.assign(wideScriptText(argument, state.uiCodePage).view());
+      break;
     default: break;  // install commands and unknown lines
   }
 }
@@ -55,7 +60,8 @@ void runStartupLine(const ScriptLine& line) {
 }  // namespace
 
 void runStartupPass() {
-  ScriptFile script(ScriptPass::Startup);
+  ScriptFile script(scriptPathIn(state.setupDir.view()), ScriptPass::Startup);
+  if (!script.isOpen()) raiseFatal(u"Can't open INSTALL.INF");
   ScriptLine line;
   while (script.next(line)) runStartupLine(line);
 }

@@ -51,12 +51,6 @@ int32_t parseWideDecimal(const char16_t* text) {
   return parseDecimal(digits);
 }
 
-// path := a + b + c + d; false when it does not fit a path buffer.
-bool joinPath(WideText<kPathCapacity>& path, std::u16string_view a, std::u16string_view b,
-              std::u16string_view c, std::u16string_view d) {
-  return path.assign(a) && path.append(b) && path.append(c) && path.append(d);
-}
-
 }  // namespace
 
 const char* stringKeyName(StringKey key) { return keyNames[static_cast<int>(key)]; }
@@ -95,111 +89,204 @@ void applyKey(char* data, std::size_t size, int sign) {
 void scrambleStrings(char* data, std::size_t size) { applyKey(data, size, +1); }
 void descrambleStrings(char* data, std::size_t size) { applyKey(data, size, -1); }
 
+// ---- The loader ----
+
+std::u16string_view settingsFileName(bool setupSettings) {
+  return setupSettings ? u"language.in_" : u"language.ini";
+}
+
+LanguageName readLanguageSetting(std::u16string_view settingsPath) {
+  LanguageName language;
+  platform::profileString(u"Dictionary", u"Language", u"", language.buffer(), kLanguageCapacity,
+                          settingsPath);
+  return language;
+}
+
+int32_t readCharacterSetting(std::u16string_view settingsPath) {
+  return platform::profileInt(u"Dictionary", u"Character", 0, settingsPath);
+}
+
+StringsFailure readStringsFile(platform::File& file, StringsTable& table) {
+  table = StringsTable{};
+  // The conversion takes an int count, so a file of 2 GB or more is refused
+  // rather than cut.
+  int64_t size = file.size();
+  if (size < 0 || size >= 0x7FFFFFFF) return StringsFailure::Unreadable;
+  std::size_t n = static_cast<std::size_t>(size);
+  table.narrow.reset(new (std::nothrow) char[n + 1]());
+  table.wide.reset(new (std::nothrow) char16_t[n + 1]());
+  if (!table.narrow || !table.wide) {
+    table = StringsTable{};
+    return StringsFailure::OutOfMemory;
+  }
+  table.size = n + 1;
+  if (file.read(table.narrow.get(), n) != n) {
+    table = StringsTable{};
+    return StringsFailure::Unreadable;
+  }
+  return StringsFailure::None;
+}
+
+bool decodeStrings(StringsTable& table, uint32_t& codePage) {
+  std::size_t n = table.size > 0 ? table.size - 1 : 0;
+  descrambleStrings(table.narrow.get(), n);
+  const char* charset = findNarrow(table, "CharactersetCode");
+  if (!charset) return false;
+  codePage = charsetToCodePage(parseDecimal(charset));
+  if (n > 0) toWideCount(table.narrow.get(), table.wide.get(), static_cast<int>(n), codePage);
+  return true;
+}
+
+const char* findNarrow(const StringsTable& table, const char* key) {
+  std::string prefix = std::string(key) + "=";
+  return table.narrow ? findEntry(table.narrow.get(), table.size, prefix.data(), prefix.size())
+                      : nullptr;
+}
+
+const char16_t* findWide(const StringsTable& table, const char* key, uint32_t codePage) {
+  std::u16string prefix = toWideScratch(key, codePage);
+  prefix += u'=';
+  return table.wide ? findEntry(table.wide.get(), table.size, prefix.data(), prefix.size())
+                    : nullptr;
+}
+
+StringsResolution resolveStrings(StringsTable& table, uint32_t codePage) {
+  StringsResolution resolution;
+  for (int k = 0; k < kStringKeyCount; ++k) {
+    table.values[k] = findWide(table, keyNames[k], codePage);
+    if (!table.values[k]) resolution.missingKeys.emplace_back(keyNames[k]);
+  }
+  // ForeignFonts: parsed like CharactersetCode. The table has 100 slots; a
+  // larger count resolves Font600..Font699 and is kept as 100, so that
+  // nobody reading foreignFontCount names runs past the table.
+  const char16_t* fonts = table.values[static_cast<int>(StringKey::ForeignFonts)];
+  resolution.foreignFonts = parseWideDecimal(fonts ? fonts : emptyText);
+  table.foreignFontCount = resolution.foreignFonts;
+  if (table.foreignFontCount > kForeignFontSlots) table.foreignFontCount = kForeignFontSlots;
+  for (int i = 0; i < table.foreignFontCount; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Font%03d", 600 + i);
+    table.foreignFontNames[i] = findWide(table, name, codePage);
+    if (!table.foreignFontNames[i]) resolution.missingKeys.emplace_back(name);
+  }
+  return resolution;
+}
+
+namespace {
+
+// The strings file named by `language`, in the places searched (see
+// loadStringsFrom); a path that does not fit its buffer counts as one that
+// does not open.
+platform::File openStringsFile(std::u16string_view folder, const char16_t* fallbackFolder,
+                               std::u16string_view language) {
+  platform::File file;
+  WideText<kPathCapacity> path;
+  if (fallbackFolder) {
+    if (joinPath(path, {folder, u"\\", language, u".str"})) {
+      file = platform::File::open(path.view(), platform::OpenMode::ReadBinary);
+    }
+    if (!file && joinPath(path, {fallbackFolder, u"\\strings\\", language, u".str"})) {
+      file = platform::File::open(path.view(), platform::OpenMode::ReadBinary);
+    }
+  } else if (joinPath(path, {folder, u"\\strings", u"\\", language, u".str"})) {
+    file = platform::File::open(path.view(), platform::OpenMode::ReadBinary);
+  }
+  return file;
+}
+
+}  // namespace
+
+StringsLoad loadStringsFrom(std::u16string_view folder, const char16_t* fallbackFolder) {
+  StringsLoad load;
+  // A settings path too long for its buffer counts as a missing file (a cut
+  // one would name another file): the Language value stays empty.
+  WideText<kPathCapacity> settings;
+  LanguageName language;
+  if (joinPath(settings, {folder, u"\\", settingsFileName(fallbackFolder != nullptr)})) {
+    language = readLanguageSetting(settings.view());
+  }
+  platform::File file = openStringsFile(folder, fallbackFolder, language.view());
+  if (!file) {
+    load.failure = StringsFailure::NotFound;
+    return load;
+  }
+  load.failure = readStringsFile(file, load.table);
+  if (load.failure != StringsFailure::None) return load;
+  file.close();
+  if (!decodeStrings(load.table, load.codePage)) {
+    load.failure = StringsFailure::NoCharsetEntry;
+    return load;
+  }
+  StringsResolution resolution = resolveStrings(load.table, load.codePage);
+  if (!resolution.missingKeys.empty()) {
+    load.failure = StringsFailure::MissingKey;
+    load.missingKey = resolution.missingKeys.front();
+  }
+  return load;
+}
+
+// ---- The installer's step ----
+
 int32_t readCharsetSetting(bool setupSettings) {
   char16_t cwd[kPathCapacity];
   platform::currentDirectory(cwd, kPathCapacity);
   // A path that does not fit its buffer would name another file when cut:
   // it counts as a settings file that is missing.
   WideText<kPathCapacity> path;
-  if (!joinPath(path, cwd, setupSettings ? u"\\language.in_" : u"\\language.ini", u"", u"")) {
-    return 0;
-  }
-  return platform::profileInt(u"Dictionary", u"Character", 0, path.view());
+  if (!joinPath(path, {cwd, u"\\", settingsFileName(setupSettings)})) return 0;
+  return readCharacterSetting(path.view());
 }
 
+namespace {
+
+[[noreturn]] void keyNotFound(const char* key) {
+  std::u16string message = u"String: ";
+  message += toWideScratch(key, state.uiCodePage);
+  message += u" not found.   ";
+  stringsLoaderFailure(message);
+}
+
+[[noreturn]] void keyNotFoundNarrow(const char* key) {
+  char message[300];
+  std::snprintf(message, sizeof message, "String: %s not found.   ", key);
+  stringsLoaderFailureNarrow(message);
+}
+
+}  // namespace
+
 const char* lookupNarrow(const char* key) {
-  std::string prefix = std::string(key) + "=";
-  const char* value =
-      strings.narrow ? findEntry(strings.narrow.get(), strings.size, prefix.data(), prefix.size())
-                     : nullptr;
-  if (!value) {
-    char message[300];
-    std::snprintf(message, sizeof message, "String: %s not found.   ", key);
-    stringsLoaderFailureNarrow(message);
-  }
+  const char* value = findNarrow(strings, key);
+  if (!value) keyNotFoundNarrow(key);
   return value;
 }
 
 const char16_t* lookupWide(const char* key) {
-  std::u16string prefix = toWideScratch(key, state.uiCodePage);
-  prefix += u'=';
-  const char16_t* value =
-      strings.wide ? findEntry(strings.wide.get(), strings.size, prefix.data(), prefix.size())
-                   : nullptr;
-  if (!value) {
-    std::u16string message = u"String: ";
-    message += std::u16string_view(prefix).substr(0, prefix.size() - 1);
-    message += u" not found.   ";
-    stringsLoaderFailure(message);
-  }
+  const char16_t* value = findWide(strings, key, state.uiCodePage);
+  if (!value) keyNotFound(key);
   return value;
 }
 
 void loadStrings(const char16_t* fallbackFolder) {
-  // Settings file and the Language value (at most 148 characters).
   char16_t cwd[kPathCapacity];
   platform::currentDirectory(cwd, kPathCapacity);
-  // A settings path too long for its buffer counts as a missing file (a cut
-  // one would name another file): the Language value stays empty.
-  WideText<kPathCapacity> settings;
-  char16_t language[149] = {};
-  if (joinPath(settings, cwd, fallbackFolder ? u"\\language.in_" : u"\\language.ini", u"", u"")) {
-    platform::profileString(u"Dictionary", u"Language", u"", language, 149, settings.view());
+  StringsLoad load = loadStringsFrom(cwd, fallbackFolder);
+  switch (load.failure) {
+    case StringsFailure::None:
+      break;
+    case StringsFailure::NotFound:
+      stringsLoaderFailure(fallbackFolder ? u"No strings file found (2).   "
+                                          : u"No strings file found.   ");
+    case StringsFailure::Unreadable:
+      stringsLoaderFailure(u"The strings file cannot be read.   ");
+    case StringsFailure::OutOfMemory:
+      stringsLoaderFailure(u"Not enough memory for the strings file.   ");
+    case StringsFailure::NoCharsetEntry:
+      keyNotFoundNarrow("CharactersetCode");
+    case StringsFailure::MissingKey:
+      // The code page was known before the key was looked up.
+      state.uiCodePage = load.codePage;
+      keyNotFound(load.missingKey.c_str());
   }
-
-  // The strings file: a path that does not fit its buffer counts as one
-  // that does not open.
-  platform::File file;
-  WideText<kPathCapacity> path;
-  if (fallbackFolder) {
-    if (joinPath(path, cwd, u"\\", language, u".str")) {
-      file = platform::File::open(path.view(), platform::OpenMode::ReadBinary);
-    }
-    if (!file && joinPath(path, fallbackFolder, u"\\strings\\", language, u".str")) {
-      file = platform::File::open(path.view(), platform::OpenMode::ReadBinary);
-    }
-    if (!file) stringsLoaderFailure(u"No strings file found (2).   ");
-  } else {
-    if (joinPath(path, cwd, u"\\strings", u"\\", language) && path.append(u".str")) {
-      file = platform::File::open(path.view(), platform::OpenMode::ReadBinary);
-    }
-    if (!file) stringsLoaderFailure(u"No strings file found.   ");
-  }
-
-  // Read it whole. The conversion takes an int count, so a file of 2 GB or
-  // more is refused rather than cut.
-  int64_t size = file.size();
-  if (size < 0 || size >= 0x7FFFFFFF) stringsLoaderFailure(u"The strings file cannot be read.   ");
-  std::size_t n = static_cast<std::size_t>(size);
-  strings.narrow.reset(new (std::nothrow) char[n + 1]());
-  strings.wide.reset(new (std::nothrow) char16_t[n + 1]());
-  if (!strings.narrow || !strings.wide) {
-    strings = StringsTable{};
-    stringsLoaderFailure(u"Not enough memory for the strings file.   ");
-  }
-  strings.size = n + 1;
-  if (file.read(strings.narrow.get(), n) != n) {
-    stringsLoaderFailure(u"The strings file cannot be read.   ");
-  }
-  file.close();
-
-  descrambleStrings(strings.narrow.get(), n);
-
-  state.uiCodePage = charsetToCodePage(parseDecimal(lookupNarrow("CharactersetCode")));
-  if (n > 0) {
-    toWideCount(strings.narrow.get(), strings.wide.get(), static_cast<int>(n), state.uiCodePage);
-  }
-
-  for (int k = 0; k < kStringKeyCount; ++k) strings.values[k] = lookupWide(keyNames[k]);
-
-  // ForeignFonts: parsed like CharactersetCode. The table has 100 slots; a
-  // larger count resolves Font600..Font699 and is kept as 100, so that
-  // nobody reading foreignFontCount names runs past the table.
-  strings.foreignFontCount = parseWideDecimal(text(StringKey::ForeignFonts));
-  if (strings.foreignFontCount > kForeignFontSlots) strings.foreignFontCount = kForeignFontSlots;
-  for (int i = 0; i < strings.foreignFontCount; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Font%03d", 600 + i);
-    strings.foreignFontNames[i] = lookupWide(name);
-  }
+  state.uiCodePage = load.codePage;
+  strings = std::move(load.table);
 }

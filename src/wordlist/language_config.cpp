@@ -1,19 +1,14 @@
 #include "wordlist/language_config.h"
 
-#include <cstring>
-
 #include "base/fields.h"
+#include "base/lines.h"
 
 int readConfigLine(platform::File& file, char (&buffer)[kConfigLineSize]) {
-  for (;;) {
-    if (!file.readLine(buffer, sizeof buffer)) {
-      buffer[0] = 0;
-      return -1;
-    }
-    std::size_t n = std::strlen(buffer);
-    if (n > 0 && buffer[n - 1] == '\n') buffer[--n] = 0;
-    if (n > 0 && buffer[0] != '#') return 0;
-  }
+  bool endsLine = false;
+  do {
+    if (!readLinePiece(file, buffer, kConfigLineSize, endsLine)) return -1;
+  } while (isSkippedLine(buffer));
+  return 0;
 }
 
 bool splitLanguageLine(char* line, LanguageFields& fields) {
