@@ -15,14 +15,9 @@
 
 using testing_support::ScratchDir;
 
-namespace {
+using testing_support::record;
 
-std::string record(std::string_view word, std::string_view translations) {
-  std::string r(84, '\0');
-  r.replace(0, word.size(), word);
-  r.replace(31, translations.size(), translations);
-  return r;
-}
+namespace {
 
 const std::string kScript =
     "title Test Setup\n"            // 1

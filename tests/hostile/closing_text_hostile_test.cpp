@@ -16,6 +16,8 @@
 using namespace hostile;
 using testing_support::ScratchDir;
 
+using testing_support::bytes;
+
 namespace {
 
 struct ClosingRow {
@@ -31,11 +33,6 @@ struct ClosingRow {
   std::u16string text;
   std::function<void(const ScratchDir&)> arrange = nullptr;
 };
-
-template <std::size_t N>
-std::string bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
-}
 
 void runClosingRows(const std::vector<ClosingRow>& rows) {
   for (const ClosingRow& row : rows) {

@@ -19,15 +19,11 @@
 using namespace hostile;
 using testing_support::ScratchDir;
 
-namespace {
+using testing_support::lf;
+using testing_support::record;
+using testing_support::bytes;
 
-// One 84-byte word-list record.
-std::string record(std::string_view word, std::string_view translations) {
-  std::string r(84, '\0');
-  r.replace(0, word.size(), word);
-  r.replace(31, translations.size(), translations);
-  return r;
-}
+namespace {
 
 struct ConfigRow {
   std::string name;
@@ -36,19 +32,6 @@ struct ConfigRow {
   std::function<std::string(const ScratchDir&)> check = nullptr;
   std::vector<std::pair<std::string, std::string>> strings = {};  // overrides
 };
-
-template <std::size_t N>
-std::string bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
-}
-
-std::string lf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c != '\r') out += c;
-  }
-  return out;
-}
 
 // The registry's entry lines (the lines between the header and the first
 // blank line).

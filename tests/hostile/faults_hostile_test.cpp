@@ -24,27 +24,14 @@ using namespace hostile;
 using platform::faults::Op;
 using testing_support::ScratchDir;
 
+using testing_support::kEofMarker;
+using testing_support::crlf;
+using testing_support::record;
+
 namespace {
 
-const std::string kMarker = "# --- EOF " + std::string(56, '-') + "\n";
 const std::string kConfig =
     "a,a,0,Dutch\r\ndutch.src\r\ndutch.out\r\nb,b,0,German\r\ngerman.src\r\ngerman.out\r\n";
-
-std::string crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-std::string record(std::string_view word, std::string_view translations) {
-  std::string r(84, '\0');
-  r.replace(0, word.size(), word);
-  r.replace(31, translations.size(), translations);
-  return r;
-}
 
 // Counts the language headings drawn: the number of the language being
 // processed.
@@ -109,7 +96,7 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
   loadStrings(u"C:\\unused");
   setCollationLocale(u"english");
   const std::string original =
-      crlf("; registry\n\n[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kMarker);
+      crlf("; registry\n\n[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kEofMarker);
 
   const std::vector<FaultCase> cases = {
       {Op::Write,

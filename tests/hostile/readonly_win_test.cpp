@@ -21,25 +21,11 @@
 using namespace hostile;
 using testing_support::ScratchDir;
 
+using testing_support::kEofMarker;
+using testing_support::crlf;
+using testing_support::record;
+
 namespace {
-
-const std::string kMarker = "# --- EOF " + std::string(56, '-') + "\n";
-
-std::string crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-std::string record(std::string_view word, std::string_view translations) {
-  std::string r(84, '\0');
-  r.replace(0, word.size(), word);
-  r.replace(31, translations.size(), translations);
-  return r;
-}
 
 bool setReadOnly(const std::u16string& path, bool on) {
   const wchar_t* p = reinterpret_cast<const wchar_t*>(path.c_str());
@@ -78,7 +64,7 @@ class ReadOnlyFiles : public ::testing::Test {
 }  // namespace
 
 TEST_F(ReadOnlyFiles, ReadOnlyRegistryIsLeftAsItWas) {
-  const std::string original = crlf("[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kMarker);
+  const std::string original = crlf("[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kEofMarker);
   struct Row {
     const char* name;
     std::function<void()> run;
@@ -125,7 +111,7 @@ TEST_F(ReadOnlyFiles, ReadOnlyReversedListCannotBeReplaced) {
 }
 
 TEST_F(ReadOnlyFiles, ReadOnlyLeftoverTmpIni) {
-  const std::string original = crlf("[Language]\nd,d,0,Dutch\n\n" + kMarker);
+  const std::string original = crlf("[Language]\nd,d,0,Dutch\n\n" + kEofMarker);
   dir.write(u"dict.ini", original);
   dir.write(u"tmp.ini", "left by an earlier run");
   ASSERT_TRUE(setReadOnly(dir.path() + u"\\tmp.ini", true));

@@ -19,23 +19,11 @@
 using namespace hostile;
 using testing_support::ScratchDir;
 
+using testing_support::kEofMarker;
+using testing_support::crlf;
+using testing_support::bytes;
+
 namespace {
-
-const std::string kMarker = "# --- EOF " + std::string(56, '-') + "\n";
-
-template <std::size_t N>
-std::string bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
-}
-
-std::string crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
 
 struct RegistryRow {
   std::string name;
@@ -132,7 +120,7 @@ class HostileRegistry : public ::testing::Test {
 std::string section(const std::vector<std::string>& entries) {
   std::string text = "[Language]\n";
   for (const std::string& e : entries) text += e + "\n";
-  return crlf(text + "\n" + kMarker);
+  return crlf(text + "\n" + kEofMarker);
 }
 
 }  // namespace
@@ -142,7 +130,7 @@ TEST_F(HostileRegistry, DamagedRegistries) {
   for (int i = 0; i < 100000; ++i) {
     manyEntries += "x,y,0,Name" + std::to_string((i * 7919) % 100000) + "\n";
   }
-  manyEntries = crlf(manyEntries + "\n" + kMarker);
+  manyEntries = crlf(manyEntries + "\n" + kEofMarker);
   const std::vector<RegistryRow> rows = {
       {"empty file", "", 1252, 0},
       {"random bytes, seed 71 (4 KB)", randomBytes(71, 4096)},
@@ -156,7 +144,7 @@ TEST_F(HostileRegistry, DamagedRegistries) {
       {"one line of 1 MB in the section",
        crlf("[Language]\na,a,0,A\n" + std::string(1 << 20, 'L') + "\nb,b,0,B\n\n"), 1252, 4, -1},
       {"one line of 1 MB before the section",
-       crlf(std::string(1 << 20, 'L') + "\n[Language]\na,a,0,A\nb,b,0,B\n\n" + kMarker), 1252, 3,
+       crlf(std::string(1 << 20, 'L') + "\n[Language]\na,a,0,A\nb,b,0,B\n\n" + kEofMarker), 1252, 3,
        0},
       {"entry of 299 bytes", crlf("[Language]\nb,b,0,B\n" + std::string(298, 'E') + "\n\n"), 1252,
        3, 0},
@@ -166,7 +154,7 @@ TEST_F(HostileRegistry, DamagedRegistries) {
        bytes("[Language]\r\nb,b,0,B\0rest\r\na,a,0,\0A\r\n\0\r\nc,c,0,C\r\n\r\n"), 1252},
       {"zero byte inside the header line", bytes("[Lang\0uage]\r\na,a,0,A\r\n\r\n"), 1252, 0},
       {"lone lead byte ending a key (932)",
-       crlf("[Language]\nb,b,128,\x82\na,a,128,A\x82\n\n" + kMarker), 932, 3, 0},
+       crlf("[Language]\nb,b,128,\x82\na,a,128,A\x82\n\n" + kEofMarker), 932, 3, 0},
       {"lone lead byte as the file's last byte (932)", crlf("[Language]\na,a,0,A\n") + "\x82", 932},
       {"fields without commas", crlf("[Language]\nplain\n,,,,\n,\n\n"), 1252, 4, 0},
       {"header repeated 10,000 times", crlf([] {

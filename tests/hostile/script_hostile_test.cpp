@@ -14,6 +14,8 @@
 using namespace hostile;
 using testing_support::ScratchDir;
 
+using testing_support::bytes;
+
 namespace {
 
 const std::u16string kCantOpen = u"Can't open INSTALL.INF";
@@ -66,11 +68,6 @@ void runScriptRows(const std::string& table, const std::vector<ScriptRow>& rows)
 std::string expectWide(const char* field, std::u16string_view got, std::u16string_view expected) {
   if (got == expected) return "";
   return std::string(field) + " is \"" + u8(got) + "\", expected \"" + u8(expected) + "\"";
-}
-
-template <std::size_t N>
-std::string bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ using namespace hostile;
 using testing_support::ScratchDir;
 using testing_support::StringsFiles;
 
+using testing_support::bytes;
+
 namespace {
 
 const std::u16string kNoCharset = u"String: CharactersetCode not found.   ";
@@ -108,11 +110,6 @@ std::string expectFontCount(int32_t expected) {
 }
 
 // Bytes of a literal, zero bytes inside included.
-template <std::size_t N>
-std::string bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
-}
-
 std::string fontKeys(int count) {
   std::string keys;
   for (int i = 0; i < count; ++i) keys += "Font" + std::to_string(600 + i) + "=F" + std::to_string(i) + '\0';

@@ -18,25 +18,11 @@
 
 using testing_support::ScratchDir;
 
+using testing_support::kEofMarker;
+using testing_support::lf;
+using testing_support::record;
+
 namespace {
-
-const std::string kMarker = "# --- EOF " + std::string(56, '-') + "\n";
-
-std::string lf(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes) {
-    if (c != '\r') out += c;
-  }
-  return out;
-}
-
-// One 84-byte word-list record.
-std::string record(std::string_view word, std::string_view translations) {
-  std::string r(84, '\0');
-  r.replace(0, word.size(), word);
-  r.replace(31, translations.size(), translations);
-  return r;
-}
 
 // The registry's lines from the language section header on.
 std::string languageSection(const std::string& registry) {
@@ -134,7 +120,7 @@ TEST_F(Driver, LanguageLineFields) {
     processLanguages();
     EXPECT_STREQ(state.languageName, row.name);
     EXPECT_EQ(languageSection(registry()),
-              "[Language]\n" + std::string(row.entry) + "\n\n\n" + kMarker);
+              "[Language]\n" + std::string(row.entry) + "\n\n\n" + kEofMarker);
   }
 }
 
@@ -157,12 +143,12 @@ TEST_F(Driver, NameLinesFollowAfterCommentsAndEmptyLines) {
 TEST_F(Driver, TwoLanguagesThenTheSameNameAgain) {
   writeConfig("d,x,0,Dutch\ndutch.src\ndutch.out\ng,x,0,German\ngerman.src\ngerman.out\n");
   processLanguages();
-  EXPECT_EQ(languageSection(registry()), "[Language]\nd,x,0,Dutch\ng,x,0,German\n\n\n" + kMarker);
+  EXPECT_EQ(languageSection(registry()), "[Language]\nd,x,0,Dutch\ng,x,0,German\n\n\n" + kEofMarker);
 
   // A later run, and a file naming Dutch twice: one entry, the later one.
   writeConfig("d1,x,0,Dutch\ndutch.src\ndutch.out\nd2,y,0,DUTCH\ndutch.src\ndutch.out\n");
   processLanguages();
-  EXPECT_EQ(languageSection(registry()), "[Language]\ng,x,0,German\nd2,y,0,DUTCH\n\n\n" + kMarker);
+  EXPECT_EQ(languageSection(registry()), "[Language]\ng,x,0,German\nd2,y,0,DUTCH\n\n\n" + kEofMarker);
 }
 
 TEST_F(Driver, HeadingsAndTheRegistryOnlyForTheFirstLine) {
@@ -221,7 +207,7 @@ TEST_F(Driver, RefusedLocaleWarnsForEveryLanguageLine) {
       EXPECT_EQ(box.caption, u"Install_Install");
       EXPECT_EQ(box.icon, platform::BoxIcon::Warning);
     }
-    EXPECT_EQ(languageSection(registry()), "[Language]\nd,x,0,Dutch\ng,x,0,German\n\n\n" + kMarker);
+    EXPECT_EQ(languageSection(registry()), "[Language]\nd,x,0,Dutch\ng,x,0,German\n\n\n" + kEofMarker);
   }
 }
 

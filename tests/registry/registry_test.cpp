@@ -19,27 +19,11 @@
 
 using testing_support::ScratchDir;
 
+using testing_support::kEofMarker;
+using testing_support::crlf;
+using testing_support::lf;
+
 namespace {
-
-const std::string kMarker = "# --- EOF " + std::string(56, '-') + "\n";
-
-// The bytes on disk of a text written with LF line ends in memory.
-std::string crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-std::string lf(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes) {
-    if (c != '\r') out += c;
-  }
-  return out;
-}
 
 // A scratch directory with a loaded strings file. The language section
 // header is "[Language]" unless a test overrides IniLanguage.
@@ -65,7 +49,7 @@ class Registry : public ::testing::Test {
 // The skeleton that ensureRegistry writes for the first list "first.lst".
 std::string skeleton(std::string_view header = "[Language]") {
   return "; dictionary registry\n\n[Addnew]\ncount=0\n\n[Selected]\nfirst.lst\n\n" +
-         std::string(header) + "\n\n\n" + kMarker;
+         std::string(header) + "\n\n\n" + kEofMarker;
 }
 
 TEST_F(Registry, EnsureCreatesTheSkeletonOnlyWhenMissing) {
@@ -116,11 +100,11 @@ TEST_F(Registry, RemoveDropsLinesWhoseKeyIsTheName) {
     // The line stands outside the language section too: removal looks at
     // every line of the file.
     std::string before = std::string("[Selected]\n") + row.line + "\n\n[Language]\n" + row.line +
-                         "\nq,r,s,Other\n\n" + kMarker;
+                         "\nq,r,s,Other\n\n" + kEofMarker;
     writeRegistry(before);
     removeLanguageEntry("Dutch");
     std::string expected =
-        row.removed ? "[Selected]\n\n[Language]\nq,r,s,Other\n\n" + kMarker : before;
+        row.removed ? "[Selected]\n\n[Language]\nq,r,s,Other\n\n" + kEofMarker : before;
     EXPECT_EQ(registry(), expected);
     EXPECT_FALSE(dir.exists(u"tmp.ini"));
   }
@@ -140,9 +124,9 @@ TEST_F(Registry, AddAppendsToTheSection) {
     const char* name;
     std::string before, after;
   } rows[] = {
-      {"after the last entry", "[Language]\na,b,c,A\n\n" + kMarker,
-       "[Language]\na,b,c,A\n1,2,3,New\n\n" + kMarker},
-      {"empty section", "[Language]\n\n\n" + kMarker, "[Language]\n1,2,3,New\n\n\n" + kMarker},
+      {"after the last entry", "[Language]\na,b,c,A\n\n" + kEofMarker,
+       "[Language]\na,b,c,A\n1,2,3,New\n\n" + kEofMarker},
+      {"empty section", "[Language]\n\n\n" + kEofMarker, "[Language]\n1,2,3,New\n\n\n" + kEofMarker},
       {"section ends at the end of the file", "[Language]\na,b,c,A\n",
        "[Language]\na,b,c,A\n1,2,3,New\n\n"},
       {"last line without newline", "[Language]\na,b,c,A", "[Language]\na,b,c,A\n1,2,3,New\n\n"},
@@ -151,7 +135,7 @@ TEST_F(Registry, AddAppendsToTheSection) {
       {"header matched on 10 characters", "[LANGUAGE] old\na,b,c,A\n\n",
        "[LANGUAGE] old\na,b,c,A\n1,2,3,New\n\n"},
       {"header differs within 10 characters", "[Languag]\na,b,c,A\n\n", "[Languag]\na,b,c,A\n\n"},
-      {"no header: copied unchanged", "[Selected]\nx\n\n" + kMarker, "[Selected]\nx\n\n" + kMarker},
+      {"no header: copied unchanged", "[Selected]\nx\n\n" + kEofMarker, "[Selected]\nx\n\n" + kEofMarker},
       {"two headers: the entry in both", "[Language]\na\n\n[Language]\nb\n\n",
        "[Language]\na\n1,2,3,New\n\n[Language]\nb\n1,2,3,New\n\n"},
       {"a comment line stays inside the section", "[Language]\na\n# note\n\nrest\n",
@@ -171,9 +155,9 @@ TEST_F(Registry, AddKeepsALineThatFillsTheBufferExactly) {
   // must not count as the blank line that ends the section.
   std::string longLine = "a,b,c," + std::string(203, 'n');
   ASSERT_EQ(longLine.size(), 209u);
-  writeRegistry("[Language]\n" + longLine + "\nz,z,z,Z\n\n" + kMarker);
+  writeRegistry("[Language]\n" + longLine + "\nz,z,z,Z\n\n" + kEofMarker);
   addLanguageEntry("1", "2", "3", "New");
-  EXPECT_EQ(registry(), "[Language]\n" + longLine + "\nz,z,z,Z\n1,2,3,New\n\n" + kMarker);
+  EXPECT_EQ(registry(), "[Language]\n" + longLine + "\nz,z,z,Z\n1,2,3,New\n\n" + kEofMarker);
 }
 
 TEST_F(Registry, RemoveAndAddNeedTheRegistry) {
@@ -189,8 +173,8 @@ TEST_F(Registry, CountFollowsTheSectionFlag) {
     std::string text;
     int count;
   } rows[] = {
-      {"one entry", "[Language]\na,b,c,A\n\n" + kMarker, 1},
-      {"two entries", "[Language]\na,b,c,A\nd,e,f,B\n\n\n" + kMarker, 2},
+      {"one entry", "[Language]\na,b,c,A\n\n" + kEofMarker, 1},
+      {"two entries", "[Language]\na,b,c,A\nd,e,f,B\n\n\n" + kEofMarker, 2},
       {"header matched only as a whole line", "[Language] x\na\nb\n\n", 0},
       {"header case ignored", "[LANGUAGE]\na\nb\n", 2},
       {"comment ends the section", "[Language]\na\n# c\nb\n\n", 1},
@@ -222,25 +206,25 @@ TEST_F(Registry, SortRewritesTheSectionInCollationOrder) {
     const char* name;
     std::string before, after;
   } rows[] = {
-      {"after the language step", "[Language]\nx,y,0,zulu\nx,y,0,Alpha\n\n\n" + kMarker,
-       "[Language]\nx,y,0,Alpha\nx,y,0,zulu\n\n" + kMarker},
-      {"no blank line and no marker", "[Language]\nb\na", "[Language]\na\nb\n\n" + kMarker},
+      {"after the language step", "[Language]\nx,y,0,zulu\nx,y,0,Alpha\n\n\n" + kEofMarker,
+       "[Language]\nx,y,0,Alpha\nx,y,0,zulu\n\n" + kEofMarker},
+      {"no blank line and no marker", "[Language]\nb\na", "[Language]\na\nb\n\n" + kEofMarker},
       {"old markers and blank lines are not doubled",
-       "[Language]\nb\na\n" + kMarker + "\n" + kMarker, "[Language]\na\nb\n\n" + kMarker},
+       "[Language]\nb\na\n" + kEofMarker + "\n" + kEofMarker, "[Language]\na\nb\n\n" + kEofMarker},
       {"key is the first field with fewer than four",
-       "[Language]\nCharlie,x\nbravo\nx,y,z,Alpha,more\n\n" + kMarker,
-       "[Language]\nx,y,z,Alpha,more\nbravo\nCharlie,x\n\n" + kMarker},
+       "[Language]\nCharlie,x\nbravo\nx,y,z,Alpha,more\n\n" + kEofMarker,
+       "[Language]\nx,y,z,Alpha,more\nbravo\nCharlie,x\n\n" + kEofMarker},
       {"the lines after the section are kept",
-       "head\n[Language]\nb\na\n\n\n# comment\n[Other]\nk=v\n\n" + kMarker + "tail\n",
-       "head\n[Language]\na\nb\n\n# comment\n[Other]\nk=v\n\n" + kMarker + "tail\n"},
-      {"a comment ends the section", "[Language]\nc\nb\n# note\na\n\n" + kMarker,
-       "[Language]\nb\nc\n\n# note\na\n\n" + kMarker},
+       "head\n[Language]\nb\na\n\n\n# comment\n[Other]\nk=v\n\n" + kEofMarker + "tail\n",
+       "head\n[Language]\na\nb\n\n# comment\n[Other]\nk=v\n\n" + kEofMarker + "tail\n"},
+      {"a comment ends the section", "[Language]\nc\nb\n# note\na\n\n" + kEofMarker,
+       "[Language]\nb\nc\n\n# note\na\n\n" + kEofMarker},
       {"an empty line ends the section", "[Language]\nc\nb\n\na\n", "[Language]\nb\nc\n\na\n"},
-      {"a line of commas is kept", "[Language]\nx,y,z,B\n,,,\nx,y,z,A\n\n" + kMarker,
-       "[Language]\n,,,\nx,y,z,A\nx,y,z,B\n\n" + kMarker},
+      {"a line of commas is kept", "[Language]\nx,y,z,B\n,,,\nx,y,z,A\n\n" + kEofMarker,
+       "[Language]\n,,,\nx,y,z,A\nx,y,z,B\n\n" + kEofMarker},
       {"entries of a second section move to the first",
-       "[Language]\nb\n\n[Language]\na\n\n" + kMarker,
-       "[Language]\na\nb\n\n[Language]\n\n" + kMarker},
+       "[Language]\nb\n\n[Language]\na\n\n" + kEofMarker,
+       "[Language]\na\nb\n\n[Language]\n\n" + kEofMarker},
       {"entries go after the first line that starts like the header",
        "[LANGUAGE] old\nz\n[Language]\nb\na\n\n", "[LANGUAGE] old\na\nb\n\nz\n[Language]\n\n"},
   };
@@ -256,9 +240,9 @@ TEST_F(Registry, SortRewritesTheSectionInCollationOrder) {
 TEST_F(Registry, SortWithAShortHeaderLeavesTheContent) {
   loadTexts({{"IniLanguage", "[Lang]"}});
   // Adding finds the short header (its newline is removed first) ...
-  writeRegistry("[Lang]\nx,y,z,Zulu\n\n" + kMarker);
+  writeRegistry("[Lang]\nx,y,z,Zulu\n\n" + kEofMarker);
   addLanguageEntry("x", "y", "z", "Alpha");
-  std::string added = "[Lang]\nx,y,z,Zulu\nx,y,z,Alpha\n\n" + kMarker;
+  std::string added = "[Lang]\nx,y,z,Zulu\nx,y,z,Alpha\n\n" + kEofMarker;
   EXPECT_EQ(registry(), added);
   // ... the count finds it as a whole line, but the sort compares it with
   // the newline in place and never matches: the content stays.
@@ -272,9 +256,9 @@ TEST_F(Registry, SortKeepsKeysOf200CharactersAndMoreWhole) {
   std::string common(230, 'm');
   std::string later = "x,y,z," + common + "Zeta";
   std::string earlier = "x,y,z," + common + "beta";
-  writeRegistry("[Language]\n" + later + "\n" + earlier + "\n\n" + kMarker);
+  writeRegistry("[Language]\n" + later + "\n" + earlier + "\n\n" + kEofMarker);
   EXPECT_EQ(countAndSort(), 0);
-  EXPECT_EQ(registry(), "[Language]\n" + earlier + "\n" + later + "\n\n" + kMarker);
+  EXPECT_EQ(registry(), "[Language]\n" + earlier + "\n" + later + "\n\n" + kEofMarker);
 }
 
 TEST_F(Registry, SortGivesUpWithoutChangingTheFile) {
@@ -315,14 +299,14 @@ TEST_F(Registry, FreshInstallOfTwoLanguagesThenSort) {
   removeLanguageEntry("afrikaans");
   addLanguageEntry("a1", "a2", "0", "afrikaans");
   std::string prefix = "; dictionary registry\n\n[Addnew]\ncount=0\n\n[Selected]\nfirst.lst\n\n";
-  EXPECT_EQ(registry(), prefix + "[Language]\nz1,z2,0,Zulu\na1,a2,0,afrikaans\n\n\n" + kMarker);
+  EXPECT_EQ(registry(), prefix + "[Language]\nz1,z2,0,Zulu\na1,a2,0,afrikaans\n\n\n" + kEofMarker);
   EXPECT_EQ(countAndSort(), 0);
-  EXPECT_EQ(registry(), prefix + "[Language]\na1,a2,0,afrikaans\nz1,z2,0,Zulu\n\n" + kMarker);
+  EXPECT_EQ(registry(), prefix + "[Language]\na1,a2,0,afrikaans\nz1,z2,0,Zulu\n\n" + kEofMarker);
 }
 
 TEST_F(Registry, InstallOverARegistryThatListsTheLanguage) {
   std::string before =
-      "[Selected]\nold,x\n\n[Language]\nb,b,0,Basque\no,o,0,Old\nc,c,0,Catalan\n\n" + kMarker;
+      "[Selected]\nold,x\n\n[Language]\nb,b,0,Basque\no,o,0,Old\nc,c,0,Catalan\n\n" + kEofMarker;
   writeRegistry(before);
   ensureRegistry();
   EXPECT_EQ(registry(), before);
@@ -331,14 +315,14 @@ TEST_F(Registry, InstallOverARegistryThatListsTheLanguage) {
   EXPECT_EQ(registry(),
             "[Selected]\n\n[Language]\nb,b,0,Basque\nc,c,0,Catalan\n"
             "n,n,204,Old\n\n" +
-                kMarker);
+                kEofMarker);
 }
 
 TEST_F(Registry, SortedNamesInAnotherCodePageComeBackByteForByte) {
   // A Cyrillic name (code page 1251 bytes) in a registry whose interface
   // code page is 932: the bytes are not valid Shift-JIS text.
   std::string name = "\xD0\xF3\xF1\xF1\xEA\xE8\xE9";
-  writeRegistry("[Language]\nx,y,204," + name + "\nx,y,0,Alpha\n\n" + kMarker);
+  writeRegistry("[Language]\nx,y,204," + name + "\nx,y,0,Alpha\n\n" + kEofMarker);
   state.uiCodePage = 932;
   EXPECT_EQ(countAndSort(), 0);
   std::string after = registry();
@@ -349,7 +333,7 @@ TEST_F(Registry, SortedNamesInAnotherCodePageComeBackByteForByte) {
 // and at the replacement: the registry on disk stays as it was, tmp.ini is
 // gone and the run ends with a message.
 TEST_F(Registry, FailuresLeaveTheOldRegistryInPlace) {
-  const std::string original = "[Language]\na,a,0,Dutch\nb,b,0,Basque\n\n" + kMarker;
+  const std::string original = "[Language]\na,a,0,Dutch\nb,b,0,Basque\n\n" + kEofMarker;
   struct Step {
     const char* name;
     bool startsWithoutRegistry;
@@ -440,7 +424,7 @@ TEST_F(Registry, OperationsUseTheGivenFilesAndHeader) {
   ASSERT_EQ(sortLanguageSection(job, 2), RegistryStatus::Done);
   EXPECT_EQ(lf(dir.read(u"languages.ini")),
             "; eigen\n\n[Nieuw]\nn=0\n\n[Gekozen]\nnl.lst\n\n[Sprachen]\na,a,0,Afrikaans\n"
-            "z,z,0,Zulu\n\n" + kMarker);
+            "z,z,0,Zulu\n\n" + kEofMarker);
   EXPECT_FALSE(dir.exists(u"languages.tmp"));
   EXPECT_FALSE(dir.exists(u"dict.ini"));
 }

@@ -25,6 +25,43 @@ struct ShownBox {
 };
 std::vector<ShownBox>& shownBoxes();
 
+// The marker line that ends dict.ini's language section, with its newline.
+inline const std::string kEofMarker = "# --- EOF " + std::string(56, '-') + "\n";
+
+// The bytes on disk of a text written with LF line ends in text mode (CR LF),
+// and back.
+inline std::string crlf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+inline std::string lf(std::string_view bytes) {
+  std::string out;
+  for (char c : bytes) {
+    if (c != '\r') out += c;
+  }
+  return out;
+}
+
+// One 84-byte word-list record, zero-filled, with the raw bytes of the word
+// at 0 and of the translations at 31 (cut to the field widths of 31 and 51
+// bytes without adding a zero).
+inline std::string record(std::string_view word, std::string_view translations) {
+  std::string r(84, '\0');
+  r.replace(0, word.size() < 31 ? word.size() : 31, word.substr(0, 31));
+  r.replace(31, translations.size() < 51 ? translations.size() : 51, translations.substr(0, 51));
+  return r;
+}
+
+// A string literal with its zero bytes, without the terminating one.
+template <std::size_t N>
+std::string bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
 // UTF-8 <-> UTF-16 for readable test data and failure messages.
 std::u16string u16(std::string_view utf8);
 std::string u8(std::u16string_view utf16);

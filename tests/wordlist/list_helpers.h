@@ -31,15 +31,7 @@ inline std::ostream& operator<<(std::ostream& os, const Pair& p) {
   return os << "{\"" << p.word << "\" -> \"" << p.translations << "\"}";
 }
 
-// An 84-byte record, zero-filled, with the raw bytes copied in (cut to the
-// field widths of 31 and 51 bytes without adding a zero).
-inline std::string record(std::string_view word, std::string_view translations) {
-  std::string r(kWordRecordSize, '\0');
-  std::memcpy(r.data(), word.data(), word.size() < 31 ? word.size() : 31);
-  std::memcpy(r.data() + kTranslationsOffset, translations.data(),
-              translations.size() < 51 ? translations.size() : 51);
-  return r;
-}
+using testing_support::record;
 
 inline std::string records(const std::vector<Pair>& pairs) {
   std::string bytes;
