@@ -126,4 +126,30 @@ inline std::u16string utf8ToUtf16Lossy(std::string_view s) {
   return out;
 }
 
+// The lines of a UTF-8 source text (strings and word-list sources): a
+// leading byte-order mark skipped, lines ended by LF or CR LF, numbered
+// from 1.
+class SourceLines {
+ public:
+  explicit SourceLines(std::string_view text) : rest_(text) {
+    if (rest_.substr(0, 3) == "\xEF\xBB\xBF") rest_.remove_prefix(3);
+  }
+  // The next line without its end; false after the last one.
+  bool next(std::string_view& line) {
+    if (rest_.empty()) return false;
+    ++number_;
+    std::size_t end = rest_.find('\n');
+    line = rest_.substr(0, end);
+    rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+  }
+  // The number of the line that next() gave last.
+  int number() const { return number_; }
+
+ private:
+  std::string_view rest_;
+  int number_ = 0;
+};
+
 }  // namespace platform

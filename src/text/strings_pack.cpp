@@ -92,14 +92,10 @@ bool checkKey(std::string_view key, int line, std::string& error) {
 }
 
 bool parseSource(std::string_view source, std::vector<SourceEntry>& entries, std::string& error) {
-  if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
-  int line = 0;
-  while (!source.empty()) {
-    ++line;
-    std::size_t end = source.find('\n');
-    std::string_view text = source.substr(0, end);
-    source.remove_prefix(end == std::string_view::npos ? source.size() : end + 1);
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  platform::SourceLines lines(source);
+  std::string_view text;
+  while (lines.next(text)) {
+    int line = lines.number();
     if (text.empty() || text[0] == '#') continue;
     std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) {

@@ -71,19 +71,14 @@ std::string fieldToUtf8(const char* field, int width, uint32_t codePage) {
 
 }  // namespace
 
-
 std::string packListText(std::string_view text, uint32_t wordCodePage,
                          uint32_t translationsCodePage, std::vector<ListTextProblem>& problems) {
   problems.clear();
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::string records;
-  int lineNumber = 0;
-  while (!text.empty()) {
-    ++lineNumber;
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  platform::SourceLines lines(text);
+  std::string_view line;
+  while (lines.next(line)) {
+    int lineNumber = lines.number();
     if (line.empty()) continue;
     WordRecord record;
     std::string message;
