@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(strings script config wordlist registry)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(strings script config wordlist registry closing_text)
 
 (cd "$root/native" && cmake --preset native-fuzz) >/dev/null || { echo "run-fuzzers: configure failed" >&2; exit 1; }
 cmake --build "$root/build/native-fuzz" -j2 >/dev/null || {
