@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/single_instance.h"
 #include "app/wchar.h"
 #include "app/window.h"
 #include "base/state.h"
@@ -39,6 +40,15 @@ int runMessageLoop() {
 }  // namespace
 
 int runSetup(HINSTANCE instance, int showMode) {
+  // First of all: a setup already running in this session keeps the field.
+  // This process only brings that one forward and ends as a normal run. The
+  // lock is held until the process ends (a fatal exit included).
+  InstanceLock instanceLock(kSetupMutexName);
+  if (instanceLock.heldElsewhere()) {
+    bringRunningSetupToFront();
+    return 0;
+  }
+
   state.instance = instance;
   state.showMode = showMode;
   state.defaultDir.assign(u"c:\\");
