@@ -1,11 +1,6 @@
 #include "app/single_instance.h"
 
-namespace {
-
-// The class that registerWindowClass gives the main window (window.cpp).
-constexpr wchar_t kMainWindowClass[] = L"Installation";
-
-}  // namespace
+#include "app/window.h"
 
 InstanceLock::InstanceLock(const wchar_t* name) {
   handle_ = CreateMutexW(nullptr, FALSE, name);

@@ -17,7 +17,6 @@ namespace {
 
 static_assert(std::is_same_v<WindowProc, WNDPROC>, "base/window_handles.h: WindowProc");
 
-constexpr wchar_t kClassName[] = L"Installation";
 
 // COM for the shortcut step, from the main window's creation to its end.
 std::optional<com::Apartment> comApartment;
@@ -182,12 +181,12 @@ bool registerWindowClass(HINSTANCE instance) {
                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = kMainWindowClass;
   return RegisterClassExW(&wc) != 0;
 }
 
 bool createMainWindow() {
-  HWND window = CreateWindowExW(0, kClassName, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_MAXIMIZE,
+  HWND window = CreateWindowExW(0, kMainWindowClass, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_MAXIMIZE,
                                 0, 0, state.screenWidth, state.screenHeight, nullptr, nullptr,
                                 state.instance, nullptr);
   state.mainWindow = window;

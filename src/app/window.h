@@ -23,6 +23,9 @@ enum ControlId : int {
   kDirEditId = 350,
 };
 
+// The class of the main window; other instances find it by this name.
+inline constexpr wchar_t kMainWindowClass[] = L"Installation";
+
 // Registers the window class "Installation". Returns false on failure.
 bool registerWindowClass(HINSTANCE instance);
 // Creates the full-screen main window (and, through its creation, the
