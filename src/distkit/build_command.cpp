@@ -101,12 +101,13 @@ class Builder {
     if (!strings.loaded || plan_.languages.empty()) return true;
     std::size_t before = problems_.size();
     addConfiguration(strings.value(StringKey::Install_TaalCf), setup.codePage);
-    addSortTable(setup, strings.value(StringKey::Locale));
+    addSortTable(strings.value(StringKey::Locale));
     if (problems_.size() != before) return false;
     for (std::size_t i = plan_.files.size() - added_; i < plan_.files.size(); ++i) {
       if (!stage(plan_.files[i])) return false;
     }
-    return true;
+    requireSortTableInstalled(setup);
+    return problems_.size() == before;
   }
 
   // One language line or list name of the configuration file, in the code
@@ -126,7 +127,20 @@ class Builder {
     return out;
   }
 
+  // A generated file whose name a file of the description has taken.
+  bool taken(const std::u16string& name, int line) {
+    for (const PlannedFile& file : plan_.files) {
+      if (normalizedPath(file.name) != normalizedPath(name)) continue;
+      problems_.push_back({plan_.descriptionShown, line,
+                           platform::utf16ToUtf8(name) + " is made by distkit build; line " +
+                               std::to_string(file.origin.descriptionLine) + " names it too"});
+      return true;
+    }
+    return false;
+  }
+
   void addConfiguration(const std::u16string& name, uint32_t codePage) {
+    if (taken(name, plan_.languages.front().fieldsLine)) return;
     std::string shownName = plan_.descriptionShown.substr(plan_.descriptionShown.find_last_of("\\/") + 1);
     std::string text = "# Languages of this distribution, made by distkit build from " + shownName + ".\n";
     std::vector<int> origins = {0};
@@ -148,7 +162,7 @@ class Builder {
 
   // The installer reads one sort table, tables\<Locale>.stb in the install
   // folder, for every list.
-  void addSortTable(SetupFolder& setup, const std::u16string& locale) {
+  void addSortTable(const std::u16string& locale) {
     const PlannedLanguage* first = nullptr;
     for (const PlannedLanguage& language : plan_.languages) {
       if (language.sortTable.empty()) continue;
@@ -160,15 +174,21 @@ class Builder {
       if (!first) first = &language;
     }
     if (!first) return;
-    std::u16string name = u"tables\\" + locale + u".stb";
-    ScriptCheck script = checkScript(setup);
-    if (!script.installed.find(name)) {
-      problems_.push_back({plan_.descriptionShown, first->sortTableLine,
-                           "install.inf puts no " + platform::utf16ToUtf8(name) +
-                               " into the install folder, where the installer looks for the sort table"});
-    }
-    plan_.files.push_back({name, first->sortTable, {first->sortTableShown, true, first->sortTableLine, {}}});
+    sortTableName_ = u"tables\\" + locale + u".stb";
+    if (taken(sortTableName_, first->sortTableLine)) return;
+    sortTableLine_ = first->sortTableLine;
+    plan_.files.push_back(
+        {sortTableName_, first->sortTable, {first->sortTableShown, true, first->sortTableLine, {}}});
     ++added_;
+  }
+
+  // Run once the table is staged: the script must copy it where the
+  // installer looks.
+  void requireSortTableInstalled(SetupFolder& setup) {
+    if (sortTableName_.empty() || checkScript(setup).installed.find(sortTableName_)) return;
+    problems_.push_back({plan_.descriptionShown, sortTableLine_,
+                         "install.inf puts no " + platform::utf16ToUtf8(sortTableName_) +
+                             " into the install folder, where the installer looks for the sort table"});
   }
 
   // distkit check on the staged folder.
@@ -221,6 +241,8 @@ class Builder {
   std::u16string out_, staging_;
   DistributionPlan plan_;
   std::size_t added_ = 0;
+  std::u16string sortTableName_;
+  int sortTableLine_ = 0;
   std::vector<CheckProblem> problems_;
 };
 

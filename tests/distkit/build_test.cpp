@@ -89,7 +89,8 @@ const std::string kDescription =
     "WordCodePage=1252\n"             // 14
     "TranslationsCodePage=1252\n"     // 15
     "SourceList=lists/dutch.wl\n"     // 16
-    "OutputList=rev-dutch.wl\n";      // 17
+    "OutputList=rev-dutch.wl\n"       // 17
+    "SortTable=weights.stb\n";        // 18
 
 const std::string kScript =
     "title Test Setup\n"         // 1
@@ -98,7 +99,9 @@ const std::string kScript =
     "copy readme.txt readme.txt\n"  // 4
     "xcopy *.str\n"              // 5
     "sndcopy lists lists\n"      // 6
-    "mkwlist\n";                 // 7
+    "mkdir tables\n"             // 7
+    "sndcopy tables tables\n"    // 8
+    "mkwlist\n";                 // 9
 
 testing_support::StringsFiles defaultStrings() {
   testing_support::StringsFiles strings;
@@ -113,6 +116,7 @@ void writeSources(const testing_support::StringsFiles& strings = defaultStrings(
   writeFileBytes(u"install.inf", kScript);
   writeFileBytes(u"readme.txt", "read me\n");
   writeFileBytes(u"dutch.tsv", "huis\thouse\nboom\ttree\n");
+  writeFileBytes(u"weights.stb", std::string(256, '\x01'));
 }
 
 void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to) {
@@ -135,6 +139,7 @@ TEST(DistkitBuild, ASmallDistributionIsWrittenAndChecked) {
             "d,x,0,Dutch\ndutch.wl\nrev-dutch.wl\n");
   EXPECT_EQ(dir.read(u"out\\language.in_"), "[Dictionary]\r\nLanguage=english\r\nCharacter=0\r\n");
   EXPECT_EQ(dir.read(u"out\\lists\\dutch.wl").size(), 2u * 84);
+  EXPECT_EQ(dir.read(u"out\\tables\\english.stb"), std::string(256, '\x01'));
 }
 
 TEST(DistkitBuild, ABrokenDescriptionNamesItsPlaceAndWritesNothing) {
@@ -169,6 +174,9 @@ TEST(DistkitBuild, ABrokenDescriptionNamesItsPlaceAndWritesNothing) {
       {"a language line longer than the installer reads",
        [] { replaceInFile(u"dist.ini", "Name=Dutch", "Name=" + std::string(100, 'D')); },
        "dist.ini:9: ", "taal.cf line 2: line longer than 99 bytes"},
+      {"a sort table that the script does not install",
+       [] { replaceInFile(u"install.inf", "sndcopy tables tables\n", ""); },
+       "dist.ini:18: ", "install.inf puts no tables\\english.stb into the install folder"},
       {"a setup folder name outside the folder",
        [] { replaceInFile(u"dist.ini", "SourceList=lists/dutch.wl", "SourceList=../dutch.wl"); },
        "dist.ini:16: ", "not a path inside the setup folder"},
