@@ -27,18 +27,21 @@ bool removeTree(const std::u16string& dir) {
     if (search.first(dir + u"\\*")) {
       do {
         std::u16string name(search.name());
-        if (name != u"." && name != u"..") entries.emplace_back(dir + u"\\" + name, search.isDirectory());
+        if (name != u"." && name != u"..")
+          entries.emplace_back(dir + u"\\" + name, search.isDirectory());
       } while (search.next());
     }
   }
   bool ok = true;
-  for (const auto& [path, folder] : entries) ok = (folder ? removeTree(path) : platform::removeFile(path)) && ok;
+  for (const auto& [path, folder] : entries)
+    ok = (folder ? removeTree(path) : platform::removeFile(path)) && ok;
   return platform::removeDirectory(dir) && ok;
 }
 
 // Writes one file under `root`, making the folders on its way.
 bool writeInto(const std::u16string& root, const std::u16string& name, std::string_view bytes) {
-  for (std::size_t at = name.find(u'\\'); at != std::u16string::npos; at = name.find(u'\\', at + 1)) {
+  for (std::size_t at = name.find(u'\\'); at != std::u16string::npos;
+       at = name.find(u'\\', at + 1)) {
     std::u16string folder = root + u"\\" + name.substr(0, at);
     if (!isDirectory(folder)) platform::createDirectory(folder);
   }
@@ -75,7 +78,9 @@ class Builder {
  private:
   static bool pathExists(const std::u16string& path) { return platform::pathExists(path); }
 
-  void folderProblem(std::string message) { problems_.push_back({outShown_, 0, std::move(message)}); }
+  void folderProblem(std::string message) {
+    problems_.push_back({outShown_, 0, std::move(message)});
+  }
 
   // Only a setup folder is replaced.
   bool replaceable() {
@@ -119,8 +124,9 @@ class Builder {
                                            out.data(), static_cast<int>(out.size()));
     if (n <= 0) {
       problems_.push_back({plan_.descriptionShown, line,
-                           "\"" + platform::utf16ToUtf8(text) + "\" cannot be stored in code page " +
-                               std::to_string(codePage) + ", the interface's"});
+                           "\"" + platform::utf16ToUtf8(text) +
+                               "\" cannot be stored in code page " + std::to_string(codePage) +
+                               ", the interface's"});
       return {};
     }
     out.resize(static_cast<std::size_t>(n));
@@ -141,8 +147,10 @@ class Builder {
 
   void addConfiguration(const std::u16string& name, uint32_t codePage) {
     if (taken(name, plan_.languages.front().fieldsLine)) return;
-    std::string shownName = plan_.descriptionShown.substr(plan_.descriptionShown.find_last_of("\\/") + 1);
-    std::string text = "# Languages of this distribution, made by distkit build from " + shownName + ".\n";
+    std::string shownName =
+        plan_.descriptionShown.substr(plan_.descriptionShown.find_last_of("\\/") + 1);
+    std::string text =
+        "# Languages of this distribution, made by distkit build from " + shownName + ".\n";
     std::vector<int> origins = {0};
     for (const PlannedLanguage& language : plan_.languages) {
       if (origins.size() > 1) {
@@ -154,7 +162,8 @@ class Builder {
       text += configText(line, codePage, language.fieldsLine) + "\n";
       text += configText(language.sourceName, codePage, language.sourceLine) + "\n";
       text += configText(language.outputName, codePage, language.outputLine) + "\n";
-      origins.insert(origins.end(), {language.fieldsLine, language.sourceLine, language.outputLine});
+      origins.insert(origins.end(),
+                     {language.fieldsLine, language.sourceLine, language.outputLine});
     }
     plan_.files.push_back({name, std::move(text), {"", false, 0, std::move(origins)}});
     ++added_;
@@ -167,9 +176,10 @@ class Builder {
     for (const PlannedLanguage& language : plan_.languages) {
       if (language.sortTable.empty()) continue;
       if (first && first->sortTable != language.sortTable) {
-        problems_.push_back({plan_.descriptionShown, language.sortTableLine,
-                             "a second sort table: the installer sorts every list by one, tables\\" +
-                                 platform::utf16ToUtf8(locale) + ".stb"});
+        problems_.push_back(
+            {plan_.descriptionShown, language.sortTableLine,
+             "a second sort table: the installer sorts every list by one, tables\\" +
+                 platform::utf16ToUtf8(locale) + ".stb"});
       }
       if (!first) first = &language;
     }
@@ -177,8 +187,9 @@ class Builder {
     sortTableName_ = u"tables\\" + locale + u".stb";
     if (taken(sortTableName_, first->sortTableLine)) return;
     sortTableLine_ = first->sortTableLine;
-    plan_.files.push_back(
-        {sortTableName_, first->sortTable, {first->sortTableShown, true, first->sortTableLine, {}}});
+    plan_.files.push_back({sortTableName_,
+                           first->sortTable,
+                           {first->sortTableShown, true, first->sortTableLine, {}}});
     ++added_;
   }
 
@@ -186,14 +197,16 @@ class Builder {
   // installer looks.
   void requireSortTableInstalled(SetupFolder& setup) {
     if (sortTableName_.empty() || checkScript(setup).installed.find(sortTableName_)) return;
-    problems_.push_back({plan_.descriptionShown, sortTableLine_,
-                         "install.inf puts no " + platform::utf16ToUtf8(sortTableName_) +
-                             " into the install folder, where the installer looks for the sort table"});
+    problems_.push_back(
+        {plan_.descriptionShown, sortTableLine_,
+         "install.inf puts no " + platform::utf16ToUtf8(sortTableName_) +
+             " into the install folder, where the installer looks for the sort table"});
   }
 
   // distkit check on the staged folder.
   void check() {
-    for (const CheckProblem& problem : checkDistribution(staging_)) problems_.push_back(traced(problem));
+    for (const CheckProblem& problem : checkDistribution(staging_))
+      problems_.push_back(traced(problem));
   }
 
   // A problem of a staged file told against its source.
@@ -204,9 +217,10 @@ class Builder {
       if (normalizedPath(file.name) != staged) continue;
       const FileOrigin& origin = file.origin;
       if (origin.verbatim) return {origin.source, problem.line, problem.message};
-      int line = problem.line > 0 && static_cast<std::size_t>(problem.line) <= origin.lineOrigins.size()
-                     ? origin.lineOrigins[static_cast<std::size_t>(problem.line) - 1]
-                     : 0;
+      int line =
+          problem.line > 0 && static_cast<std::size_t>(problem.line) <= origin.lineOrigins.size()
+              ? origin.lineOrigins[static_cast<std::size_t>(problem.line) - 1]
+              : 0;
       std::string where = problem.file;
       if (problem.line > 0) where += " line " + std::to_string(problem.line);
       if (!origin.source.empty()) where += " (packed from " + origin.source + ")";
@@ -219,7 +233,8 @@ class Builder {
   void putInPlace() {
     if (!replaceable()) return;
     if (!pathExists(out_)) {
-      if (!platform::renameFile(staging_, out_)) folderProblem("cannot rename the staging folder to it");
+      if (!platform::renameFile(staging_, out_))
+        folderProblem("cannot rename the staging folder to it");
       return;
     }
     std::u16string old = out_ + u".distkit-old";

@@ -154,10 +154,10 @@ class DescriptionReader {
   Named source(std::u16string_view section, std::u16string_view key, std::u16string_view text) {
     Named named;
     named.line = lines_.key(section, key);
-    bool absolute = (!text.empty() && isSeparator(text[0])) ||
-                    (text.size() > 1 && text[1] == u':');
+    bool absolute = (!text.empty() && isSeparator(text[0])) || (text.size() > 1 && text[1] == u':');
     named.path = absolute ? std::u16string(text) : base_ + std::u16string(text);
-    named.shown = platform::utf16ToUtf8(absolute ? std::u16string(text) : shownBase_ + std::u16string(text));
+    named.shown =
+        platform::utf16ToUtf8(absolute ? std::u16string(text) : shownBase_ + std::u16string(text));
     return named;
   }
 
@@ -198,7 +198,8 @@ class DescriptionReader {
   void readSetup() {
     std::u16string language = required(u"Setup", u"Language");
     for (char16_t c : language) {
-      if (c <= u' ' || c > u'~' || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) {
+      if (c <= u' ' || c > u'~' ||
+          std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) {
         reportAt(u"Setup", u"Language",
                  "\"" + platform::utf16ToUtf8(language) +
                      "\" must be a plain ASCII file name: it names the strings file, and the "
@@ -211,8 +212,8 @@ class DescriptionReader {
     if (character.empty()) character = u"0";
     for (char16_t c : character) {
       if (c < u'0' || c > u'9') {
-        reportAt(u"Setup", u"Character", "\"" + platform::utf16ToUtf8(character) +
-                                             "\" is not a charset number");
+        reportAt(u"Setup", u"Character",
+                 "\"" + platform::utf16ToUtf8(character) + "\" is not a charset number");
         break;
       }
     }
@@ -257,7 +258,9 @@ class DescriptionReader {
   void splitEntry(const std::u16string& entry, std::u16string& from, std::u16string& to) {
     std::size_t mark = entry.find(u'>');
     from = std::u16string(trim(std::u16string_view(entry).substr(0, mark)));
-    to = mark == std::u16string::npos ? u"" : std::u16string(trim(std::u16string_view(entry).substr(mark + 1)));
+    to = mark == std::u16string::npos
+             ? u""
+             : std::u16string(trim(std::u16string_view(entry).substr(mark + 1)));
   }
 
   // Numbered keys Prefix1, Prefix2, ... up to the first missing one.
@@ -329,8 +332,8 @@ class DescriptionReader {
     }
     for (char16_t c : language.fields[2]) {
       if (c < u'0' || c > u'9') {
-        reportAt(section, u"Charset", "\"" + platform::utf16ToUtf8(language.fields[2]) +
-                                          "\" is not a charset number");
+        reportAt(section, u"Charset",
+                 "\"" + platform::utf16ToUtf8(language.fields[2]) + "\" is not a charset number");
         complete = false;
         break;
       }
@@ -363,11 +366,14 @@ class DescriptionReader {
       if (readSource(list, text) && pages) {
         std::vector<ListTextProblem> rows;
         std::string records = packListText(text, wordCodePage, translationsCodePage, rows);
-        for (const ListTextProblem& row : rows) problems_.push_back({list.shown, row.line, row.message});
-        if (rows.empty() && named) add(listName, std::move(records), {list.shown, false, list.line, {}});
+        for (const ListTextProblem& row : rows)
+          problems_.push_back({list.shown, row.line, row.message});
+        if (rows.empty() && named)
+          add(listName, std::move(records), {list.shown, false, list.line, {}});
       }
     }
-    if (complete && named && !language.outputName.empty()) plan_.languages.push_back(std::move(language));
+    if (complete && named && !language.outputName.empty())
+      plan_.languages.push_back(std::move(language));
   }
 
   // Two sources for one file of the setup folder.

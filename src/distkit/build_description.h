@@ -23,8 +23,8 @@
 // Where a file of the setup folder comes from, for reports: problems that
 // distkit check finds in it are told against its source.
 struct FileOrigin {
-  std::string source;   // the source as the description names it ("" for generated files)
-  bool verbatim = false;  // copied byte for byte: its line numbers are the source's
+  std::string source;       // the source as the description names it ("" for generated files)
+  bool verbatim = false;    // copied byte for byte: its line numbers are the source's
   int descriptionLine = 0;  // the description line that names the source
   // For a generated file: the description line that each of its lines comes
   // from (index 0 is line 1); 0 where none does.
@@ -39,16 +39,16 @@ struct PlannedFile {
 
 // One dictionary language of the description, for the configuration file.
 struct PlannedLanguage {
-  std::u16string fields[4];  // code, number, charset, display name
-  std::u16string sourceName, outputName;  // as language.cf names them
+  std::u16string fields[4];                            // code, number, charset, display name
+  std::u16string sourceName, outputName;               // as language.cf names them
   int fieldsLine = 0, sourceLine = 0, outputLine = 0;  // description lines
-  std::string sortTable;  // the sort table's bytes; empty: none
-  std::string sortTableShown;  // its source as the description names it
+  std::string sortTable;                               // the sort table's bytes; empty: none
+  std::string sortTableShown;                          // its source as the description names it
   int sortTableLine = 0;
 };
 
 struct DistributionPlan {
-  std::string descriptionShown;  // the description's path as given
+  std::string descriptionShown;    // the description's path as given
   std::vector<PlannedFile> files;  // everything but the configuration file and sort table
   std::vector<PlannedLanguage> languages;
 };

@@ -58,11 +58,11 @@ TEST(DistkitBuild, TheSampleBuildsToTheSameCheckedFolderEveryTime) {
   std::map<std::u16string, std::string> first = tree(dir.path() + u"\\one");
   std::vector<std::u16string> names;
   for (const auto& [name, bytes] : first) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::u16string>{
-                       u"closing.txt", u"english.str", u"install.inf", u"language.cf",
-                       u"language.in_", u"lists\\", u"lists\\COPYING.FreeDict", u"lists\\deu.wl",
-                       u"lists\\ell.wl", u"lists\\jpn.wl", u"lists\\pol.wl", u"nederlands.str",
-                       u"readme.txt"}));
+  EXPECT_EQ(names,
+            (std::vector<std::u16string>{
+                u"closing.txt", u"english.str", u"install.inf", u"language.cf", u"language.in_",
+                u"lists\\", u"lists\\COPYING.FreeDict", u"lists\\deu.wl", u"lists\\ell.wl",
+                u"lists\\jpn.wl", u"lists\\pol.wl", u"nederlands.str", u"readme.txt"}));
   EXPECT_EQ(first, tree(dir.path() + u"\\two"));
   EXPECT_EQ(formatted(checkDistribution(dir.path() + u"\\one")), std::vector<std::string>{});
   // A second build over the first replaces it with the same folder and
@@ -73,35 +73,35 @@ TEST(DistkitBuild, TheSampleBuildsToTheSameCheckedFolderEveryTime) {
 }
 
 const std::string kDescription =
-    "[Setup]\n"                       // 1
-    "Language=english\n"              // 2
-    "Strings=english.txt\n"           // 3
-    "Script=install.inf\n"            // 4
-    "Languages=dut\n"                 // 5
-    "[Files]\n"                       // 6
-    "File1=readme.txt\n"              // 7
-    "[Language dut]\n"                // 8
-    "Code=d\n"                        // 9
-    "Number=x\n"                      // 10
-    "Charset=0\n"                     // 11
-    "Name=Dutch\n"                    // 12
-    "WordList=dutch.tsv\n"            // 13
-    "WordCodePage=1252\n"             // 14
-    "TranslationsCodePage=1252\n"     // 15
-    "SourceList=lists/dutch.wl\n"     // 16
-    "OutputList=rev-dutch.wl\n"       // 17
-    "SortTable=weights.stb\n";        // 18
+    "[Setup]\n"                    // 1
+    "Language=english\n"           // 2
+    "Strings=english.txt\n"        // 3
+    "Script=install.inf\n"         // 4
+    "Languages=dut\n"              // 5
+    "[Files]\n"                    // 6
+    "File1=readme.txt\n"           // 7
+    "[Language dut]\n"             // 8
+    "Code=d\n"                     // 9
+    "Number=x\n"                   // 10
+    "Charset=0\n"                  // 11
+    "Name=Dutch\n"                 // 12
+    "WordList=dutch.tsv\n"         // 13
+    "WordCodePage=1252\n"          // 14
+    "TranslationsCodePage=1252\n"  // 15
+    "SourceList=lists/dutch.wl\n"  // 16
+    "OutputList=rev-dutch.wl\n"    // 17
+    "SortTable=weights.stb\n";     // 18
 
 const std::string kScript =
-    "title Test Setup\n"         // 1
-    "mkdir lists\n"              // 2
-    "copy taal.cf taal.cf\n"     // 3
+    "title Test Setup\n"            // 1
+    "mkdir lists\n"                 // 2
+    "copy taal.cf taal.cf\n"        // 3
     "copy readme.txt readme.txt\n"  // 4
-    "xcopy *.str\n"              // 5
-    "sndcopy lists lists\n"      // 6
-    "mkdir tables\n"             // 7
-    "sndcopy tables tables\n"    // 8
-    "mkwlist\n";                 // 9
+    "xcopy *.str\n"                 // 5
+    "sndcopy lists lists\n"         // 6
+    "mkdir tables\n"                // 7
+    "sndcopy tables tables\n"       // 8
+    "mkwlist\n";                    // 9
 
 testing_support::StringsFiles defaultStrings() {
   testing_support::StringsFiles strings;
@@ -153,9 +153,11 @@ TEST(DistkitBuild, ABrokenDescriptionNamesItsPlaceAndWritesNothing) {
        "dist.ini:13: ", "cannot read dutch.tsv"},
       {"a key missing", [] { replaceInFile(u"dist.ini", "OutputList=rev-dutch.wl\n", ""); },
        "dist.ini:8: ", "[Language dut] has no OutputList"},
-      {"an unknown code page", [] { replaceInFile(u"dist.ini", "WordCodePage=1252", "WordCodePage=99999"); },
+      {"an unknown code page",
+       [] { replaceInFile(u"dist.ini", "WordCodePage=1252", "WordCodePage=99999"); },
        "dist.ini:14: ", "unknown code page \"99999\""},
-      {"a language without its section", [] { replaceInFile(u"dist.ini", "Languages=dut", "Languages=dut eng"); },
+      {"a language without its section",
+       [] { replaceInFile(u"dist.ini", "Languages=dut", "Languages=dut eng"); },
        "dist.ini:5: ", "no section [Language eng]"},
       {"a strings source without a key the installer needs",
        [] {
@@ -164,10 +166,11 @@ TEST(DistkitBuild, ABrokenDescriptionNamesItsPlaceAndWritesNothing) {
          writeFileBytes(u"english.txt", testing_support::stringsSource(strings));
        },
        "dist.ini:3: ", "english.str (packed from english.txt): key Install_Stop missing"},
-      {"a strings line without =", [] { replaceInFile(u"english.txt", "Install_Stop=", "Install_Stop"); },
+      {"a strings line without =",
+       [] { replaceInFile(u"english.txt", "Install_Stop=", "Install_Stop"); },
        "english.txt:", "no '='"},
-      {"a word list row too long", [] { replaceInFile(u"dutch.tsv", "boom", std::string(31, 'b')); },
-       "dutch.tsv:2: ", "30"},
+      {"a word list row too long",
+       [] { replaceInFile(u"dutch.tsv", "boom", std::string(31, 'b')); }, "dutch.tsv:2: ", "30"},
       {"a script line the installer does not know",
        [] { replaceInFile(u"install.inf", "mkdir lists", "mkdir lists\nfrobnicate"); },
        "install.inf:3: ", "unknown line"},
@@ -209,7 +212,8 @@ TEST(DistkitBuild, AFailedBuildLeavesAnExistingFolderAsItWas) {
   dir.mkdir(u"mine");
   writeFileBytes(u"mine\\notes.txt", "mine");
   EXPECT_EQ(formatted(buildDistribution(u"dist.ini", u"mine")),
-            std::vector<std::string>{"mine: exists and is not a setup folder (no install.inf): not replaced"});
+            std::vector<std::string>{
+                "mine: exists and is not a setup folder (no install.inf): not replaced"});
   EXPECT_EQ(dir.read(u"mine\\notes.txt"), "mine");
   EXPECT_EQ(runBuildCommand({u"dist.ini"}), 2);
 }
