@@ -6,7 +6,7 @@
 #include <string>
 
 #include "distkit/commands.h"
-#include "platform/codepage.h"
+#include "distkit/tool_files.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "wordlist/list_text.h"
@@ -19,29 +19,6 @@ constexpr int kUsageError = 2;
 int fail(const std::string& message, int code) {
   std::fprintf(stderr, "distkit list: %s\n", message.c_str());
   return code;
-}
-
-bool readWhole(const std::u16string& path, std::string& bytes) {
-  platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
-  if (!file) return false;
-  int64_t size = file.size();
-  if (size < 0) return false;
-  bytes.resize(static_cast<std::size_t>(size));
-  return file.read(bytes.data(), bytes.size()) == bytes.size();
-}
-
-// A code page number that the system can convert with.
-bool parseCodePage(const std::u16string& text, uint32_t& codePage) {
-  if (text.empty() || text.size() > 6) return false;
-  uint32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return false;
-    value = value * 10 + (c - u'0');
-  }
-  char16_t probe[2];
-  if (platform::multiByteToWide(value, "a", 1, probe, 2) != 1) return false;
-  codePage = value;
-  return true;
 }
 
 struct Options {
@@ -83,7 +60,7 @@ bool parseOptions(const Args& args, std::size_t positional, Options& options, st
 
 int pack(const Options& options) {
   std::string text;
-  if (!readWhole(options.in, text))
+  if (!readWholeFile(options.in, text))
     return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", 1);
   std::vector<ListTextProblem> problems;
   std::string records =
@@ -112,7 +89,7 @@ int pack(const Options& options) {
 
 int unpack(const Options& options) {
   std::string records;
-  if (!readWhole(options.in, records))
+  if (!readWholeFile(options.in, records))
     return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", 1);
   if (records.size() % kWordRecordSize != 0) {
     std::fprintf(stderr, "distkit list: %zu trailing bytes ignored\n",

@@ -12,7 +12,8 @@ void usage() {
       "  distkit strings unpack IN.str\n"
       "  distkit list pack IN.tsv OUT --word-cp N --trans-cp N\n"
       "  distkit list unpack IN --word-cp N --trans-cp N\n"
-      "  distkit check SETUPDIR\n",
+      "  distkit check SETUPDIR\n"
+      "  distkit build DESCRIPTION OUTDIR\n",
       stderr);
 }
 }  // namespace
@@ -28,6 +29,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == u"strings") return runStringsCommand(args);
   if (command == u"list") return runListCommand(args);
   if (command == u"check") return runCheckCommand(args);
+  if (command == u"build") return runBuildCommand(args);
   usage();
   return 2;
 }

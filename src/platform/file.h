@@ -89,6 +89,8 @@ bool renameFile(std::u16string_view from, std::u16string_view to);
 bool copyFile(std::u16string_view from, std::u16string_view to);
 // Creates one directory level. Returns false on failure (also when it exists).
 bool createDirectory(std::u16string_view path);
+// Removes an empty directory. Returns false on failure.
+bool removeDirectory(std::u16string_view path);
 // True when a file or directory of that name exists.
 bool pathExists(std::u16string_view path);
 // True when a file of that name exists and is marked read-only

@@ -100,6 +100,11 @@ bool createDirectory(std::u16string_view path) {
   return p && mkdir(p->c_str(), 0777) == 0;
 }
 
+bool removeDirectory(std::u16string_view path) {
+  std::optional<std::string> p = hostPath(path);
+  return p && rmdir(p->c_str()) == 0;
+}
+
 bool pathExists(std::u16string_view path) {
   std::optional<std::string> p = hostPath(path);
   struct stat st;

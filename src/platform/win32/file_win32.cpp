@@ -43,6 +43,10 @@ bool createDirectory(std::u16string_view path) {
   return CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
 }
 
+bool removeDirectory(std::u16string_view path) {
+  return RemoveDirectoryW(wide(path).c_str()) != 0;
+}
+
 bool pathExists(std::u16string_view path) {
   return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
