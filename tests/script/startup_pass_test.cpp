@@ -50,6 +50,8 @@ const StartupCase kStartupCases[] = {
     {"keyword without argument ignored", "title A\ntitle\nwbarg\ndir\nsubdir\n", 1, "A", kPF, "",
      "", 1},
     {"keyword with empty argument ignored", "dir \nsubdir \ntitle \n", 1, "", kPF, "", "", 1},
+    {"Ctrl-Z ends the script", "title A\nwbarg w\x1a z\ntitle B\n", 1, "A", kPF, "", "w", 1},
+    {"Ctrl-Z starting a line", "title A\n\x1a" "dir C:\\B\n", 1, "A", kPF, "", "", 1},
     {"debug sets the switch", "debug\n", 0, "", kPF, "", "", 1},
     {"debug with argument", "debug 1\n", 0, "", kPF, "", "", 1},
     {"DEBUGGING counts as debug", "DEBUGGING\n", 0, "", kPF, "", "", 1},
