@@ -162,19 +162,26 @@ struct LineFields {
   int count = 0;
 };
 
-// The key under which removeLanguageEntry looks a line up: the fourth field
-// less its last character (the newline of an entry line) when the line has
-// four fields, else the first field as read. False for a line of commas
-// only, which has no key.
-bool removalKey(LineFields& line, std::string_view& key) {
+// The key under which removeLanguageEntry looks a line up (`piece`, the
+// line's first piece as read): the language name, that is the fourth field
+// without the line's newline, whether or not the line has one (the last line
+// of a file may lack it); else the first field as read, which keeps the
+// newline of a line without a comma. No key for a line of commas only, nor
+// for a fourth field that the piece cuts off (`endsLine` false: the line
+// goes on).
+bool removalKey(LineFields& line, std::string_view piece, bool endsLine, std::string_view& key) {
   int count = line.split();
   if (count == 0) return false;
   if (count < 4) {
     key = line.fields[0];
     return true;
   }
-  key = line.fields[3];
-  key.remove_suffix(1);  // a field is never empty
+  // Taken from the piece itself, so that a zero byte stays part of the name
+  // (and no name equals it).
+  std::string_view rest = piece.substr(static_cast<std::size_t>(line.fields[3] - line.copy));
+  std::size_t comma = rest.find(',');
+  if (comma == std::string_view::npos && !endsLine) return false;
+  key = withoutNewline(rest.substr(0, comma));
   return true;
 }
 
@@ -402,7 +409,8 @@ RegistryStatus removeLanguageEntry(const RegistryJob& job, const char* languageN
     if (reader.startsLine()) {
       LineFields fields(reader.line());
       std::string_view key;
-      drop = removalKey(fields, key) && equalsIgnoringAsciiCase(key, languageName);
+      drop = removalKey(fields, reader.line(), reader.endsLine(), key) &&
+             equalsIgnoringAsciiCase(key, languageName);
     }
     if (!drop) tmp.put(reader.line());
   }

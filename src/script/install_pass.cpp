@@ -134,8 +134,9 @@ void runInstallLine(const ScriptLine& line) {
     case Keyword::SndCopy: copyFolder(splitTokens(line.text)); return;
     default: break;
   }
-  const char* argument = line.argument();
-  if (!argument) return;  // the remaining commands need an argument
+  const char* argument = line.commandArgument();
+  // The remaining commands need an argument; some take an empty one.
+  if (!argument) return;
   switch (line.keyword) {
     case Keyword::Mkdir: makeDirectory(argument); break;
     case Keyword::IconName:

@@ -1,37 +1,62 @@
 #include "script/script_file.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "base/ascii.h"
 #include "text/charset.h"
 
 namespace {
 
+// What a keyword makes of a line that ends right after its first space,
+// where the file's format gives it the empty text.
+enum class EmptyArgument {
+  Taken,    // the empty text replaces the earlier value
+  Ignored,  // the line changes nothing (also for keywords without argument)
+};
+
 struct KeywordEntry {
   Keyword keyword;
   const char* name;  // compared over its own length
   ScriptPass pass;
+  EmptyArgument empty;
 };
 
 // In the order each pass tests them; the first match wins.
+//
+// Empty arguments: an empty title, shortcut argument text, shortcut target
+// (installDir itself) or closing-text file (the Install_Finished text) is
+// what a script without that line gets, and so is an empty icongroup (the
+// link lands in the programs folder). An empty dir or subdir would put the
+// uninstall record at the root of a drive, an empty iconname would make a
+// link named ".lnk", an empty mkdir names installDir itself, and an empty
+// avidelay is no delay: these are ignored. setini needs "key=" and the copy
+// commands their tokens, so an empty argument leaves them nothing to do.
 constexpr KeywordEntry kKeywords[] = {
-    {Keyword::Title, "title", ScriptPass::Startup},
-    {Keyword::Dir, "dir", ScriptPass::Startup},
-    {Keyword::Subdir, "subdir", ScriptPass::Startup},
-    {Keyword::Wbarg, "wbarg", ScriptPass::Startup},
-    {Keyword::Debug, "debug", ScriptPass::Startup},
-    {Keyword::Mkdir, "mkdir", ScriptPass::Install},
-    {Keyword::IconName, "iconname", ScriptPass::Install},
-    {Keyword::AviDelay, "avidelay", ScriptPass::Install},
-    {Keyword::SetIni, "setini", ScriptPass::Install},
-    {Keyword::IconGroup, "icongroup", ScriptPass::Install},
-    {Keyword::IconExe, "iconexe", ScriptPass::Install},
-    {Keyword::Display, "display", ScriptPass::Install},
-    {Keyword::MkWList, "mkwlist", ScriptPass::Install},
-    {Keyword::Copy, "copy", ScriptPass::Install},
-    {Keyword::XCopy, "xcopy", ScriptPass::Install},
-    {Keyword::SndCopy, "sndcopy", ScriptPass::Install},
+    {Keyword::Title, "title", ScriptPass::Startup, EmptyArgument::Taken},
+    {Keyword::Dir, "dir", ScriptPass::Startup, EmptyArgument::Ignored},
+    {Keyword::Subdir, "subdir", ScriptPass::Startup, EmptyArgument::Ignored},
+    {Keyword::Wbarg, "wbarg", ScriptPass::Startup, EmptyArgument::Taken},
+    {Keyword::Debug, "debug", ScriptPass::Startup, EmptyArgument::Ignored},
+    {Keyword::Mkdir, "mkdir", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::IconName, "iconname", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::AviDelay, "avidelay", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::SetIni, "setini", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::IconGroup, "icongroup", ScriptPass::Install, EmptyArgument::Taken},
+    {Keyword::IconExe, "iconexe", ScriptPass::Install, EmptyArgument::Taken},
+    {Keyword::Display, "display", ScriptPass::Install, EmptyArgument::Taken},
+    {Keyword::MkWList, "mkwlist", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::Copy, "copy", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::XCopy, "xcopy", ScriptPass::Install, EmptyArgument::Ignored},
+    {Keyword::SndCopy, "sndcopy", ScriptPass::Install, EmptyArgument::Ignored},
 };
+
+const KeywordEntry* entryOf(Keyword keyword) {
+  for (const KeywordEntry& entry : kKeywords) {
+    if (entry.keyword == keyword) return &entry;
+  }
+  return nullptr;
+}
 
 bool startsWithIgnoringCase(const char* line, const char* keyword) {
   for (; *keyword != 0; ++line, ++keyword) {
@@ -53,10 +78,8 @@ Keyword matchKeyword(const char* line, ScriptPass pass) {
 }
 
 const char* keywordName(Keyword keyword) {
-  for (const KeywordEntry& entry : kKeywords) {
-    if (entry.keyword == keyword) return entry.name;
-  }
-  return "";
+  const KeywordEntry* entry = entryOf(keyword);
+  return entry ? entry->name : "";
 }
 
 std::u16string scriptPathIn(std::u16string_view folder) {
@@ -66,10 +89,16 @@ std::u16string scriptPathIn(std::u16string_view folder) {
 }
 
 const char* ScriptLine::argument() const {
-  for (const char* p = text; *p != 0; ++p) {
-    if (*p == ' ') return p[1] != 0 ? p + 1 : nullptr;
-  }
-  return nullptr;
+  const char* space = std::strchr(text, ' ');
+  return space && space[1] != 0 ? space + 1 : nullptr;
+}
+
+const char* ScriptLine::commandArgument() const {
+  const char* space = std::strchr(text, ' ');
+  if (!space) return nullptr;
+  if (space[1] != 0) return space + 1;
+  const KeywordEntry* entry = entryOf(keyword);
+  return entry && entry->empty == EmptyArgument::Taken ? space + 1 : nullptr;
 }
 
 ScriptText wideScriptText(const char* text, uint32_t codePage) {

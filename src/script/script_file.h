@@ -76,6 +76,10 @@ struct ScriptLine {
   // Everything after the first space, spaces kept; null when the line has no
   // space or nothing follows it.
   const char* argument() const;
+  // The argument as the passes use it: like argument(), but a line that ends
+  // in its first space gives the empty text to the keywords that take it
+  // (title, wbarg, icongroup, iconexe, display); null for the others.
+  const char* commandArgument() const;
 };
 
 // Wide text of a script argument (at most 99 bytes, so at most 99 units).

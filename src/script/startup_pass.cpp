@@ -42,8 +42,9 @@ void runStartupLine(const ScriptLine& line) {
     state.debugMode = 1;
     return;
   }
-  const char* argument = line.argument();
-  if (!argument) return;  // the other start-up keywords need an argument
+  const char* argument = line.commandArgument();
+  // The other start-up keywords need an argument; some take an empty one.
+  if (!argument) return;
   switch (line.keyword) {
     case Keyword::Title:
       state.titleText.assign(wideScriptText(argument, state.uiCodePage).view());

@@ -17,7 +17,7 @@ constexpr Rgb kLight{230, 230, 230};
 constexpr Rgb kWhiteRgb{255, 255, 255};
 constexpr Rgb kNavy{0, 0, 128};
 constexpr Rgb kGreen{0, 128, 0};
-constexpr Rgb kMarker{255, 0, 255};
+constexpr Rgb kEofMarker{255, 0, 255};
 
 // --- Fonts ---------------------------------------------------------------
 
@@ -86,7 +86,7 @@ TEST_P(BackgroundDepth, GradientRowsOnDeepColour) {
     for (int x : {0, 1023}) {
       Rgb c = canvas.at(x, y);
       ASSERT_NE(c, (Rgb{0, 0, 11})) << "pen 63 used at row " << y;
-      ASSERT_NE(c, kMarker) << "pixel " << x << "," << y << " not painted";
+      ASSERT_NE(c, kEofMarker) << "pixel " << x << "," << y << " not painted";
     }
   }
 }
@@ -98,8 +98,8 @@ TEST(Background, LinesEndBeforeTheRightEdge) {
   canvas.fill(RGB(255, 0, 255));
   drawBackground(canvas.dc(), RECT{0, 0, 500, 80}, 32);
   EXPECT_EQ(canvas.at(499, 10), (Rgb{0, 0, 200 - 3 * (63 * 10 / 80)}));
-  EXPECT_EQ(canvas.at(500, 10), kMarker) << "x = right must stay unpainted";
-  EXPECT_EQ(canvas.at(10, 80), kMarker) << "y = bottom must stay unpainted";
+  EXPECT_EQ(canvas.at(500, 10), kEofMarker) << "x = right must stay unpainted";
+  EXPECT_EQ(canvas.at(10, 80), kEofMarker) << "y = bottom must stay unpainted";
   EXPECT_EQ(canvas.at(10, 79), (Rgb{0, 0, 200 - 3 * 62}));
 }
 
@@ -177,14 +177,14 @@ TEST(ProgressBar, FrameBodyAndNothingOutside) {
   for (int x = 30; x < 380; ++x) {
     ASSERT_EQ(b.canvas.at(x, 155), kWhiteRgb) << "top frame x " << x;
     ASSERT_EQ(b.canvas.at(x, 174), kWhiteRgb) << "bottom frame x " << x;
-    ASSERT_EQ(b.canvas.at(x, 154), kMarker) << "above the bar x " << x;
-    ASSERT_EQ(b.canvas.at(x, 175), kMarker) << "below the bar x " << x;
+    ASSERT_EQ(b.canvas.at(x, 154), kEofMarker) << "above the bar x " << x;
+    ASSERT_EQ(b.canvas.at(x, 175), kEofMarker) << "below the bar x " << x;
   }
   for (int y = 155; y < 175; ++y) {
     ASSERT_EQ(b.canvas.at(30, y), kWhiteRgb) << "left frame y " << y;
     ASSERT_EQ(b.canvas.at(379, y), kWhiteRgb) << "right frame y " << y;
-    ASSERT_EQ(b.canvas.at(29, y), kMarker) << "left of the bar y " << y;
-    ASSERT_EQ(b.canvas.at(380, y), kMarker) << "right of the bar y " << y;
+    ASSERT_EQ(b.canvas.at(29, y), kEofMarker) << "left of the bar y " << y;
+    ASSERT_EQ(b.canvas.at(380, y), kEofMarker) << "right of the bar y " << y;
   }
   EXPECT_EQ(b.canvas.at(204, 156), kGreen);
   EXPECT_EQ(b.canvas.at(205, 156), kNavy);
@@ -257,8 +257,8 @@ TEST(Counter, WipesItsRectangleAndKeepsTheLabelColour) {
   paintCounter(canvas.dc(), u"", counter, font, erase);
   EXPECT_EQ(canvas.at(210, 170), (Rgb{0, 0, 104}));
   EXPECT_EQ(canvas.at(289, 185), (Rgb{0, 0, 104}));
-  EXPECT_EQ(canvas.at(290, 178), kMarker);
-  EXPECT_EQ(canvas.at(250, 186), kMarker);
+  EXPECT_EQ(canvas.at(290, 178), kEofMarker);
+  EXPECT_EQ(canvas.at(250, 186), kEofMarker);
 
   // The counter draws in the colour the DC has: white after a label.
   paintLabel(canvas.dc(), u"Reading", RECT{30, 170, 480, 200}, font);

@@ -132,6 +132,16 @@ TEST(HostileConfig, DamagedConfigurationFiles) {
        [](const ScratchDir& d) { return expectEntries(d, "a,b,128,Du\x82\n"); }},
       {"lone lead byte ending the list name (charset 128)",
        "a,b,128,Dutch\r\ndutch.sr\x82\r\ndutch.out\r\n", {fatal(u"Input file \"*")}},
+      // Ctrl-Z ends the file as in the C runtime's text mode; what follows
+      // it, a broken group here, is never read.
+      {"Ctrl-Z after the last group", "a,b,0,Dutch\r\n" + names + "\x1a", {normal()},
+       [](const ScratchDir& d) { return expectEntries(d, "a,b,0,Dutch\n"); }},
+      {"Ctrl-Z inside the last name line", "a,b,0,Dutch\r\ndutch.src\r\ndutch.out\x1a.x\r\n"
+                                           "g,h,0\r\n",
+       {normal()}, [](const ScratchDir& d) {
+         return expectEntries(d, "a,b,0,Dutch\n") +
+                (d.exists(u"dutch.out") ? "" : "dutch.out not written");
+       }},
       {"charset -1", "a,b,-1,Dutch\r\n" + names, {normal()}, codePageIs(acp)},
       {"charset 99999999999", "a,b,99999999999,Dutch\r\n" + names, {normal()}, codePageIs(acp)},
       {"charset 12abc", "a,b,12abc,Dutch\r\n" + names, {normal()}, codePageIs(acp)},

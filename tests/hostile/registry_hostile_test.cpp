@@ -152,6 +152,11 @@ TEST_F(HostileRegistry, DamagedRegistries) {
        3, -1},
       {"zero bytes inside lines",
        bytes("[Language]\r\nb,b,0,B\0rest\r\na,a,0,\0A\r\n\0\r\nc,c,0,C\r\n\r\n"), 1252},
+      // Ctrl-Z is data here, unlike in install.inf and the configuration
+      // file: a rewrite keeps it and every line after it (the count of 5
+      // takes in the entries behind it and the added one).
+      {"Ctrl-Z inside and after the section",
+       crlf("[Language]\nb,b,0,B\x1a tail\na,a,0,A\n\x1a\nc,c,0,C\n\n" + kEofMarker), 1252, 5, 0},
       {"zero byte inside the header line", bytes("[Lang\0uage]\r\na,a,0,A\r\n\r\n"), 1252, 0},
       {"lone lead byte ending a key (932)",
        crlf("[Language]\nb,b,128,\x82\na,a,128,A\x82\n\n" + kEofMarker), 932, 3, 0},

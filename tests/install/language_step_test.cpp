@@ -62,6 +62,36 @@ TEST(ReadConfigLine, SkipsCommentsAndEmptyLinesAndSplitsLongLines) {
   EXPECT_EQ(readConfigLine(file, buffer), -1);
 }
 
+// Ctrl-Z (0x1A) ends the file wherever it stands; the piece before it is
+// still a line.
+TEST(ReadConfigLine, CtrlZEndsTheFile) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"after the last line", "first\r\nsecond\r\n\x1a", {"first", "second"}},
+      {"inside a line", "first\r\nsec\x1aond\r\nthird\r\n", {"first", "sec"}},
+      {"first byte", "\x1a" "first\r\n", {}},
+      {"behind a zero byte", std::string("a\0b\x1a\r\nmore\r\n", 12), {"a"}},
+      {"behind 99 bytes", std::string(99, 'x') + "\x1a" "tail\r\n", {std::string(99, 'x')}},
+      {"in a comment", "# note\x1a\r\nfirst\r\n", {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir dir;
+    dir.write(u"cf", row.bytes);
+    platform::File file = platform::File::open(u"cf", platform::OpenMode::ReadText);
+    ASSERT_TRUE(file.isOpen());
+    char buffer[100];
+    std::vector<std::string> lines;
+    while (readConfigLine(file, buffer) == 0) lines.push_back(buffer);
+    EXPECT_EQ(lines, row.lines);
+    EXPECT_EQ(readConfigLine(file, buffer), -1);
+    EXPECT_FALSE(file.failed());
+  }
+}
+
 TEST_F(Driver, MissingConfigurationFile) {
   EXPECT_FATAL(processLanguages(), FatalKind::Error, u"Can't open LANGUAGE.CF");
   EXPECT_FALSE(dir.exists(u"dict.ini"));

@@ -86,14 +86,21 @@ TEST_F(Registry, SkeletonIsTextModeWithTheMarkerOf66Characters) {
 }
 
 TEST_F(Registry, RemoveDropsLinesWhoseKeyIsTheName) {
+  // `removedAsLastLine`: the same line as the file's last line, without a
+  // line end. The language name is compared without the line end either way;
+  // a line of fewer than four fields keys on its first field as read, which
+  // holds the newline only when there is one.
   struct Row {
     const char* line;
     bool removed;
+    bool removedAsLastLine;
   } rows[] = {
-      {"x,y,204,Dutch", true},   {"x,y,204,DUTCH", true}, {"x,,y,,204,,Dutch", true},
-      {"Dutch,x", true},         {"Dutch", false},        {",,,,", false},
-      {"x,y,204,Dutch2", false}, {"x,y,204,Dutc", false}, {"Dutch Extra,y,z,German", false},
-      {"x,y,204,German", false},
+      {"x,y,204,Dutch", true, true},   {"x,y,204,DUTCH", true, true},
+      {"x,,y,,204,,Dutch", true, true}, {"Dutch,x", true, true},
+      {"Dutch", false, true},          {",,,,", false, false},
+      {"x,y,204,Dutch2", false, false}, {"x,y,204,Dutc", false, false},
+      {"Dutch Extra,y,z,German", false, false}, {"x,y,204,German", false, false},
+      {"x,y,204,Dutch,more", true, true}, {"x,y,204,Dutch ", false, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -107,6 +114,12 @@ TEST_F(Registry, RemoveDropsLinesWhoseKeyIsTheName) {
         row.removed ? "[Selected]\n\n[Language]\nq,r,s,Other\n\n" + kEofMarker : before;
     EXPECT_EQ(registry(), expected);
     EXPECT_FALSE(dir.exists(u"tmp.ini"));
+
+    before = std::string("[Language]\nq,r,s,Other\n") + row.line;
+    writeRegistry(before);
+    removeLanguageEntry("Dutch");
+    EXPECT_EQ(registry(), row.removedAsLastLine ? "[Language]\nq,r,s,Other\n" : before)
+        << "as the last line, without a line end";
   }
 }
 
@@ -114,9 +127,12 @@ TEST_F(Registry, RemoveKeepsALongLineWholeEvenWhenAPieceLooksLikeTheEntry) {
   // 299 bytes fill the first read; the rest of the line would have the key
   // "Dutch" if it were taken as a line of its own.
   std::string longLine = std::string(299, 'p') + "q,r,s,Dutch";
-  writeRegistry("[Language]\n" + longLine + "\nx,y,z,Dutch\n\n");
+  // Here the first read ends inside the fourth field, after "Dutch": the
+  // name is "Dutchland", not "Dutch".
+  std::string cutName = std::string(289, 'p') + ",r,s,Dutchland";
+  writeRegistry("[Language]\n" + longLine + "\n" + cutName + "\nx,y,z,Dutch\n\n");
   removeLanguageEntry("Dutch");
-  EXPECT_EQ(registry(), "[Language]\n" + longLine + "\n\n");
+  EXPECT_EQ(registry(), "[Language]\n" + longLine + "\n" + cutName + "\n\n");
 }
 
 TEST_F(Registry, AddAppendsToTheSection) {

@@ -251,6 +251,61 @@ TEST_F(InstallPassTest, CommandsWithoutArgumentChangeNothing) {
   EXPECT_FALSE(scratch.exists(u"uninstall.ini"));
 }
 
+// A keyword followed by one space and nothing else has the empty text as its
+// argument. Where an empty value means what a script without the line
+// means, it replaces the earlier one; where it would name a drive root, a
+// link ".lnk" or no delay, the line is ignored.
+TEST_F(InstallPassTest, KeywordWithOneSpaceAndNothingElse) {
+  struct Row {
+    const char* name;
+    bool startupPass;
+    std::string script;
+    std::string (*value)();
+    std::string expected;
+  } rows[] = {
+      {"title: no title", true, "title T\ntitle \n",
+       [] { return u8(state.titleText.view()); }, ""},
+      {"wbarg: no arguments", true, "wbarg w\nwbarg \n",
+       [] { return u8(state.shortcutArgs.view()); }, ""},
+      {"dir: ignored", true, "dir C:\\A\ndir \n",
+       [] { return u8(state.defaultDir.view()) + "|" + u8(state.uninstallPath.view()); },
+       "C:\\A|C:\\A\\uninstall.ini"},
+      {"subdir: ignored", true, "subdir B\nsubdir \n",
+       [] { return u8(state.defaultDir.view()) + "|" + u8(state.uninstallPath.view()); },
+       "C:\\PF\\B|C:\\PF\\B\\uninstall.ini"},
+      {"icongroup: the programs folder itself, recorded", false, "icongroup G\nicongroup \n",
+       [] {
+         return u8(state.groupName.view()) + "|" +
+                profileValue(u"name", state.uninstallPath.view());
+       },
+       "|"},
+      {"iconexe: the link points at installDir", false, "iconexe a.exe\niconexe \n",
+       [] { return u8(state.shortcutTarget.view()); }, ""},
+      {"display: the Install_Finished text", false, "display d.txt\ndisplay \n",
+       [] { return u8(state.closingTextFile.view()); }, ""},
+      {"iconname: ignored", false, "iconname \n",
+       [] { return std::to_string(state.makeShortcut) + "|" + u8(state.shortcutName.view()); },
+       "0|"},
+      {"avidelay: ignored", false, "avidelay 250\navidelay \n",
+       [] { return winIniValue("AviWait"); }, "250"},
+  };
+  const char16_t* saved = strings.values[static_cast<int>(StringKey::AviDelay)];
+  strings.values[static_cast<int>(StringKey::AviDelay)] = u"AviWait";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    resetInstallState();
+    clearWinIniSection();
+    state.setupDir.assign(at(u"setup"));
+    state.installDir.assign(at(u"inst"));
+    state.defaultDir.assign(u"C:\\PF");
+    if (!row.startupPass) state.uninstallPath.assign(at(u"uninstall.ini"));
+    writeScript(row.script);
+    row.startupPass ? runStartupPass() : runInstallPass();
+    EXPECT_EQ(row.value(), row.expected);
+  }
+  strings.values[static_cast<int>(StringKey::AviDelay)] = saved;
+}
+
 TEST_F(InstallPassTest, GroupNameWithoutUninstallRecord) {
   run("icongroup Group\n");
   EXPECT_EQ(u8(state.groupName.view()), "Group");
