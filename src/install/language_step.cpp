@@ -50,6 +50,8 @@ std::u16string listPath(const char* listName) {
   return full;
 }
 
+// By now the builder has removed its unfinished replacement list: the list
+// on disk is the one of the earlier installation, if any.
 [[noreturn]] void listFailed(ListError error, const ListJob& job) {
   switch (error) {
     case ListError::SourcePathTooLong: raiseFatal(quoted(u"Path too long \"", job.sourcePath, u"\""));
@@ -68,6 +70,8 @@ std::u16string listPath(const char* listName) {
     case ListError::OutputCreateFailed:
       raiseFatal(quoted(u"Can't create output file \"", job.outputPath, u"\" "));
     case ListError::OutputWriteFailed: raiseFatal(u"Write error output file");
+    case ListError::OutputReplaceFailed:
+      raiseFatal(quoted(u"Can't replace output file \"", job.outputPath, u"\""));
     case ListError::SortOutOfMemory: raiseFatal(u"Not enough memory to sort the word list");
     case ListError::None: break;
   }

@@ -314,7 +314,10 @@ bool mergeAndWrite(const WordList& list, const uint32_t* order, platform::File& 
 class ListBuild {
  public:
   ListBuild(const ListJob& job, ListCounts& counts, ListDisplay& display)
-      : job_(job), counts_(counts), display_(display) {
+      : job_(job),
+        counts_(counts),
+        display_(display),
+        replacement_(replacementPath(job.outputPath)) {
     counts_.comparisons.counting = job.debug;
     counts_.comparisons.display = &display;
   }
@@ -376,9 +379,18 @@ class ListBuild {
     return ListError::None;
   }
 
+  // Creates the replacement (one left by a run that was cut short is
+  // overwritten), then sorts. A list marked read-only is refused here, as
+  // opening it for writing always was: its owner does not want it replaced.
   ListError sort(platform::File& output, ListSort method, Buffer<uint32_t>& order) {
-    output = platform::File::open(job_.outputPath, platform::OpenMode::WriteBinary);
+    if (namedLikeReplacement(job_.outputPath) || platform::isReadOnly(job_.outputPath) ||
+        equalsIgnoringAsciiCase(replacement_, job_.sourcePath) ||
+        equalsIgnoringAsciiCase(replacement_, job_.tempPath)) {
+      return ListError::OutputCreateFailed;
+    }
+    output = platform::File::open(replacement_, platform::OpenMode::WriteBinary);
     if (!output) return ListError::OutputCreateFailed;
+    replacementCreated_ = true;
     if (job_.debug) {
       display_.phase(job_.sortTo, 400);
       display_.placeCounter();
@@ -405,18 +417,56 @@ class ListBuild {
     return ListError::None;
   }
 
+  // The complete replacement, flushed to disk and closed, takes the list's
+  // place in one step.
+  ListError replaceList(platform::File& output) {
+    bool written = output.flush();
+    written = output.close() && written;
+    if (!written) return ListError::OutputWriteFailed;
+    if (!platform::replaceFile(replacement_, job_.outputPath)) {
+      return ListError::OutputReplaceFailed;
+    }
+    replacementCreated_ = false;
+    return ListError::None;
+  }
+
+  // After a failure: the unfinished replacement goes, the list stays.
+  void discardReplacement(platform::File& output) {
+    if (!replacementCreated_) return;
+    output.close();
+    platform::removeFile(replacement_);
+    replacementCreated_ = false;
+  }
+
   void phase(std::u16string_view label) {
     if (job_.debug) display_.phase(label, 480);
   }
 
  private:
+  // Windows drops trailing dots and spaces from a file name, so "x.$$$." is
+  // "x.$$$".
+  static bool namedLikeReplacement(std::u16string_view path) {
+    while (!path.empty() && (path.back() == u'.' || path.back() == u' ')) path.remove_suffix(1);
+    return path.size() >= kReplacementSuffix.size() &&
+           equalsIgnoringAsciiCase(path.substr(path.size() - kReplacementSuffix.size()),
+                                   kReplacementSuffix);
+  }
+
   const ListJob& job_;
   ListCounts& counts_;
   ListDisplay& display_;
   WordList list_;
+  std::u16string replacement_;
+  bool replacementCreated_ = false;
 };
 
 }  // namespace
+
+std::u16string replacementPath(std::u16string_view outputPath) {
+  std::u16string path(outputPath);
+  path += kReplacementSuffix;
+  return path;
+}
 
 PairWrite writeReversedRecord(platform::File& file, const char16_t* word,
                               std::u16string_view token, uint32_t listCodePage,
@@ -446,10 +496,14 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
   if (error == ListError::None) error = build.readPairsBack(temp);
   if (error == ListError::None) error = build.sort(output, method, order);
   if (error == ListError::None) error = build.mergeInto(output, order);
-  if (error != ListError::None) return error;
-
-  temp.close();
-  if (!output.close()) return ListError::OutputWriteFailed;
+  if (error == ListError::None) {
+    temp.close();
+    error = build.replaceList(output);
+  }
+  if (error != ListError::None) {
+    build.discardReplacement(output);
+    return error;
+  }
   platform::removeFile(job.tempPath);
   display.progress(379, "100%");
   display.end();

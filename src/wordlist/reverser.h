@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "wordlist/list_display.h"
@@ -16,7 +17,7 @@ class File;
 struct ListJob {
   std::u16string_view sourcePath;     // the source list
   std::u16string_view tempPath;       // the reversed pairs, deleted at the end
-  std::u16string_view outputPath;     // the reversed list
+  std::u16string_view outputPath;     // the reversed list (see replacementPath)
   std::u16string_view sortTablePath;  // byte weights, used when the file is there
   uint32_t listCodePage = 0;          // the source list's words
   uint32_t homeCodePage = 0;          // the source list's translations
@@ -36,7 +37,21 @@ enum class ListSort {
   PerComparison,  // qsort of the entries with the comparators, pair by pair
 };
 
-// Why a build stopped. Files written up to that point stay.
+// The reversed list is written under a name of its own beside the list
+// (the list's path followed by kReplacementSuffix) and put in the list's
+// place in one step only once it is complete, flushed and closed, so that an
+// existing list is never seen half-written, whenever the process ends.
+// ".$$$" is DOS's old extension for scratch files. An output list whose name
+// itself ends in it is refused, so one list's replacement never overwrites
+// another reversed list, not even through its 8.3 alias (which keeps the
+// extension); of the source lists only the build's own is checked, so a
+// distribution must not name a source list "<output list>.$$$".
+inline constexpr std::u16string_view kReplacementSuffix = u".$$$";
+std::u16string replacementPath(std::u16string_view outputPath);
+
+// Why a build stopped. The replacement is removed before the error is
+// returned and the list stays as it was; the other files written up to that
+// point (the temporary file) stay.
 enum class ListError {
   None,
   SourcePathTooLong,
@@ -49,8 +64,10 @@ enum class ListError {
   TempOpenFailed,
   TempOutOfMemory,
   TempReadFailed,
-  OutputCreateFailed,
-  OutputWriteFailed,
+  OutputCreateFailed,   // the replacement; also for a read-only list, and when
+                        // the replacement would be named like a list
+  OutputWriteFailed,    // also when it cannot be flushed or closed
+  OutputReplaceFailed,  // the list cannot be replaced (held open by a program)
   SortOutOfMemory,
 };
 

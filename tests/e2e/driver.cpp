@@ -1,6 +1,7 @@
 #include "e2e/driver.h"
 
 #include <bcrypt.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -231,6 +232,44 @@ std::string digestList(const Snapshot& snapshot) {
     out += sha256Hex(content) + "  " + utf8(name) + "\n";
   }
   return out;
+}
+
+// ---- The sample distribution ----------------------------------------------------
+
+#ifndef SAMPLE_DIST_LINUX_PATH
+#define SAMPLE_DIST_LINUX_PATH ""
+#endif
+#ifndef SAMPLE_DIGESTS_LINUX_PATH
+#define SAMPLE_DIGESTS_LINUX_PATH ""
+#endif
+
+std::wstring sampleDistPath() {
+  return windowsPath(environment("E2E_SAMPLE_DIST", SAMPLE_DIST_LINUX_PATH));
+}
+
+std::wstring sampleInstallDir() {
+  wchar_t programFiles[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE)) return {};
+  return std::wstring(programFiles) + L"\\Dictionary";
+}
+
+std::string recordedSampleDigests() { return readFile(windowsPath(SAMPLE_DIGESTS_LINUX_PATH)); }
+
+std::vector<std::string> languageSection(const std::string& registry) {
+  std::vector<std::string> section;
+  bool inside = false;
+  std::size_t at = 0;
+  while (at < registry.size()) {
+    std::size_t end = registry.find('\n', at);
+    if (end == std::string::npos) end = registry.size();
+    std::string line = registry.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (inside && line.empty()) break;
+    if (inside) section.push_back(line);
+    if (line == "[Languages]") inside = true;
+  }
+  return section;
 }
 
 TempFolder::TempFolder(const wchar_t* tag) {

@@ -86,6 +86,19 @@ std::string languageSettings(const std::string& language = "english", int charse
 std::string utf8(const std::wstring& text);
 std::wstring wide(const std::string& utf8Text);
 
+// ---- The sample distribution ----------------------------------------------------
+
+// The bundled sample distribution (E2E_SAMPLE_DIST names another).
+std::wstring sampleDistPath();
+// The folder its script proposes: "Dictionary" under the program files.
+std::wstring sampleInstallDir();
+// The digests of a clean installation of it (tests/e2e/sample_install.sha256),
+// in the form of digestList.
+std::string recordedSampleDigests();
+// The lines of dict.ini's language section: behind its header "[Languages]",
+// up to the first empty line.
+std::vector<std::string> languageSection(const std::string& registry);
+
 // ---- The program under test --------------------------------------------------
 
 struct BoxInfo {

@@ -6,55 +6,16 @@
 #include <shlobj.h>
 
 #include <set>
-#include <sstream>
-
-#ifndef SAMPLE_DIST_LINUX_PATH
-#define SAMPLE_DIST_LINUX_PATH ""
-#endif
-#ifndef SAMPLE_DIGESTS_LINUX_PATH
-#define SAMPLE_DIGESTS_LINUX_PATH ""
-#endif
 
 namespace e2e {
 namespace {
-
-std::wstring sampleDist() {
-  const char* fromEnvironment = std::getenv("E2E_SAMPLE_DIST");
-  return windowsPath(fromEnvironment && *fromEnvironment ? fromEnvironment
-                                                         : SAMPLE_DIST_LINUX_PATH);
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    out.push_back(line);
-  }
-  return out;
-}
-
-// The lines of dict.ini's language section: behind its header, up to the
-// first empty line.
-std::vector<std::string> languageSection(const std::string& registry) {
-  std::vector<std::string> all = lines(registry), section;
-  bool inside = false;
-  for (const std::string& line : all) {
-    if (inside && line.empty()) break;
-    if (inside) section.push_back(line);
-    if (line == "[Languages]") inside = true;
-  }
-  return section;
-}
 
 class SampleE2E : public SetupE2E {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(SetupE2E::SetUp());
-    wchar_t programFiles[MAX_PATH] = {};
-    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE));
-    installDir_ = std::wstring(programFiles) + L"\\Dictionary";
+    installDir_ = sampleInstallDir();
+    ASSERT_FALSE(installDir_.empty());
     // The script proposes this folder; a run that was cut short may have
     // left it behind.
     removeTree(installDir_);
@@ -67,8 +28,8 @@ class SampleE2E : public SetupE2E {
 };
 
 TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
-  ASSERT_TRUE(directoryExists(sampleDist())) << "no sample distribution at " << utf8(sampleDist());
-  ASSERT_TRUE(copyTree(sampleDist(), setupDir()));
+  ASSERT_TRUE(directoryExists(sampleDistPath())) << "no sample distribution at " << utf8(sampleDistPath());
+  ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
 
   HWND main = startToMainWindow();
   ASSERT_NE(main, nullptr);
@@ -97,7 +58,7 @@ TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
   // recorded from a known-good build: any change of output shows here. A
   // differing run leaves its own list beside the screenshots.
   std::string digests = digestList(installed);
-  std::string recorded = readFile(windowsPath(SAMPLE_DIGESTS_LINUX_PATH));
+  std::string recorded = recordedSampleDigests();
   if (digests != recorded) writeFile(artifactsDir() + L"\\sample_install.sha256", digests);
   EXPECT_EQ(digests, recorded) << "installed files differ from tests/e2e/sample_install.sha256";
   for (const char* list : {"eng-deu.wl", "eng-ell.wl", "eng-jpn.wl", "eng-pol.wl"}) {
@@ -136,8 +97,8 @@ TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
 // third run whose Polish source list is gone ends with the missing-file
 // box and exit code 1, with dict.ini as the German step left it.
 TEST_F(SampleE2E, SecondRunReplacesEntriesAndAMissingListEndsTheRun) {
-  ASSERT_TRUE(directoryExists(sampleDist())) << "no sample distribution at " << utf8(sampleDist());
-  ASSERT_TRUE(copyTree(sampleDist(), setupDir()));
+  ASSERT_TRUE(directoryExists(sampleDistPath())) << "no sample distribution at " << utf8(sampleDistPath());
+  ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
   const std::vector<std::string> sorted = {
       "eng-deu.wl,deu,0,German", "eng-ell.wl,ell,161,Greek", "eng-jpn.wl,jpn,128,Japanese",
       "eng-pol.wl,pol,238,Polish"};

@@ -1,9 +1,11 @@
 // A disk that refuses a write, a flush, a rename or a read at any point of
 // the language step: the run ends with the message of the step that failed,
-// dict.ini stays exactly as it was before that step, tmp.ini is gone, and a
-// second run on a sound disk completes from there.
+// dict.ini and every word list stay exactly as they were before that step,
+// tmp.ini and the lists' replacements are gone, and a second run on a sound
+// disk completes from there.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,7 +81,37 @@ std::vector<std::string> referenceStates(const std::string& original) {
 
 bool fromListBuilder(const std::u16string& message) {
   return message == u"Write error tempfile" || message == u"Write error output file" ||
-         message.rfind(u"Read error ", 0) == 0;
+         message.rfind(u"Read error ", 0) == 0 || message.rfind(u"Can't replace output ", 0) == 0;
+}
+
+void writeDistribution() {
+  testing_support::writeFileBytes(u"taal.cf", kConfig);
+  testing_support::writeFileBytes(u"dutch.src", record("huis", "house, home"));
+  testing_support::writeFileBytes(u"german.src", record("Haus", "house"));
+}
+
+// A whole file; nothing when it is not there.
+std::optional<std::string> fileBytes(std::u16string_view name) {
+  platform::File f = platform::File::open(name, platform::OpenMode::ReadBinary);
+  if (!f) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  std::size_t k;
+  while ((k = f.read(buffer, sizeof buffer)) > 0) bytes.append(buffer, k);
+  return bytes;
+}
+
+const std::u16string kLists[] = {u"dutch.out", u"german.out"};
+
+// The lists that a sound run writes.
+std::vector<std::string> referenceLists() {
+  ScratchDir ref;
+  writeDistribution();
+  HeadingCounter screen;
+  platform::setScreen(&screen);
+  processLanguages();
+  platform::setScreen(nullptr);
+  return {*fileBytes(kLists[0]), *fileBytes(kLists[1])};
 }
 
 struct FaultCase {
@@ -98,14 +130,24 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
   const std::string original =
       crlf("; registry\n\n[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kEofMarker);
 
+  // An earlier installation's lists (different words), and a sound run's.
+  const std::vector<std::string> earlierLists = {record("oud", "old"), record("alt", "old")};
+  const std::vector<std::string> newLists = referenceLists();
+
   const std::vector<FaultCase> cases = {
       {Op::Write,
        {fatal(u"Write error tempfile"), fatal(u"Write error output file"),
         fatal(u"Write error TMP.INI")},
        {u"Write error tempfile", u"Write error output file", u"Write error TMP.INI"}},
-      {Op::Flush, {fatal(u"Write error TMP.INI")}, {u"Write error TMP.INI"}},
-      {Op::Rename, {fatal(u"Can't replace DICT.INI"), fatal(u"Can't create DICT.INI")},
-       {u"Can't replace DICT.INI"}},
+      {Op::Flush,
+       {fatal(u"Write error output file"), fatal(u"Write error TMP.INI")},
+       {u"Write error output file", u"Write error TMP.INI"}},
+      {Op::Rename,
+       {fatal(u"Can't replace output file \"dutch.out\""),
+        fatal(u"Can't replace output file \"german.out\""), fatal(u"Can't replace DICT.INI"),
+        fatal(u"Can't create DICT.INI")},
+       {u"Can't replace output file \"dutch.out\"", u"Can't replace output file \"german.out\"",
+        u"Can't replace DICT.INI"}},
       {Op::Read, {fatal(u"Read error *")}, {}},
       {Op::MakeDir, {}, {}},
   };
@@ -124,10 +166,11 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
         std::u16string runDir = dir.path() + u"\\run" + u16(std::to_string(++run));
         ASSERT_TRUE(platform::createDirectory(runDir));
         ASSERT_TRUE(platform::setCurrentDirectory(runDir));
-        testing_support::writeFileBytes(u"taal.cf", kConfig);
-        testing_support::writeFileBytes(u"dutch.src", record("huis", "house, home"));
-        testing_support::writeFileBytes(u"german.src", record("Haus", "house"));
-        if (withRegistry) testing_support::writeFileBytes(u"dict.ini", original);
+        writeDistribution();
+        if (withRegistry) {
+          testing_support::writeFileBytes(u"dict.ini", original);
+          for (int i = 0; i < 2; ++i) testing_support::writeFileBytes(kLists[i], earlierLists[i]);
+        }
         HeadingCounter screen;
         platform::setScreen(&screen);
         platform::faults::reset();
@@ -136,19 +179,14 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
         platform::faults::reset();
         platform::setScreen(nullptr);
 
-        platform::File f = platform::File::open(u"dict.ini", platform::OpenMode::ReadBinary);
-        bool present = f.isOpen();
-        std::string now;
-        if (present) {
-          char buffer[4096];
-          std::size_t k;
-          while ((k = f.read(buffer, sizeof buffer)) > 0) now.append(buffer, k);
-          f.close();
-        }
+        std::optional<std::string> registry = fileBytes(u"dict.ini");
+        bool present = registry.has_value();
+        std::string now = registry.value_or("");
 
         if (got.end == Outcome::End::Normal) {
           completed = true;
           EXPECT_EQ(now, states.back()) << row << ": a sound run ends with both languages";
+          for (int i = 0; i < 2; ++i) EXPECT_EQ(fileBytes(kLists[i]), newLists[i]) << row;
           EXPECT_FALSE(platform::pathExists(u"taal.cf")) << row;
           continue;
         }
@@ -175,6 +213,28 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
                         << u8(got.message) << "\")";
         }
         EXPECT_FALSE(platform::pathExists(u"tmp.ini")) << row << ": tmp.ini left behind";
+
+        // Each list: the new one for the languages done, the earlier one
+        // (or none) for those to come; the language that failed has either,
+        // and the earlier one when its list build failed.
+        for (int i = 0; i < 2; ++i) {
+          std::optional<std::string> list = fileBytes(kLists[i]);
+          std::optional<std::string> earlier;
+          if (withRegistry) earlier = earlierLists[i];
+          bool isNew = list == newLists[i], isEarlier = list == earlier;
+          bool ok = isNew || isEarlier;
+          if (i + 1 < language) ok = isNew;
+          if (i + 1 > language || (i + 1 == language && fromListBuilder(got.message))) {
+            ok = isEarlier;
+          }
+          EXPECT_TRUE(ok) << row << ": " << u8(kLists[i]) << " is "
+                          << (!list ? std::string("gone")
+                                    : isNew ? "the new list" : isEarlier ? "the earlier list"
+                                                                         : "neither list")
+                          << " after \"" << u8(got.message) << "\" in language " << language;
+          EXPECT_FALSE(platform::pathExists(kLists[i] + u".$$$"))
+              << row << ": replacement of " << u8(kLists[i]) << " left behind";
+        }
         EXPECT_TRUE(platform::pathExists(u"taal.cf")) << row << ": kept after a failure";
 
         // The same run again on a sound disk completes from where the
@@ -182,14 +242,8 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
         std::string again = row + ", run again";
         Outcome second = runRow(again, [] { processLanguages(); });
         expectOutcome(again, second, {normal()});
-        std::string final;
-        {
-          platform::File g = platform::File::open(u"dict.ini", platform::OpenMode::ReadBinary);
-          char buffer[4096];
-          std::size_t k;
-          while (g && (k = g.read(buffer, sizeof buffer)) > 0) final.append(buffer, k);
-        }
-        EXPECT_EQ(final, states.back()) << again;
+        EXPECT_EQ(fileBytes(u"dict.ini").value_or(""), states.back()) << again;
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(fileBytes(kLists[i]), newLists[i]) << again;
         EXPECT_FALSE(platform::pathExists(u"taal.tmp")) << again << ": temporary list left";
         EXPECT_FALSE(platform::pathExists(u"tmp.ini")) << again;
       }

@@ -49,6 +49,7 @@ void ScratchDir::write(std::u16string_view name, std::string_view bytes) const {
 }
 
 std::string ScratchDir::read(std::u16string_view name) const {
+  if (fs::is_directory(p(path_) / p(name))) return {};
   std::ifstream in(p(path_) / p(name), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -78,7 +78,7 @@ class ScratchDir {
   const std::u16string& path() const { return path_; }
   // Writes bytes to a file relative to the directory.
   void write(std::u16string_view name, std::string_view bytes) const;
-  // Reads a whole file; empty when it does not exist.
+  // Reads a whole file; empty when it does not exist or is a directory.
   std::string read(std::u16string_view name) const;
   bool exists(std::u16string_view name) const;
   void mkdir(std::u16string_view name) const;

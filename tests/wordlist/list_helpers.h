@@ -96,6 +96,7 @@ class ListBuildTest : public ::testing::Test {
     dir.write(u"in.lst", source);
     buildReversedList(method);
     EXPECT_FALSE(dir.exists(u"taal.tmp")) << "the temporary file is deleted";
+    EXPECT_FALSE(dir.exists(u"out.lst.$$$")) << "the replacement has become the list";
     return parse(dir.read(u"out.lst"));
   }
   std::vector<Pair> build(const std::vector<Pair>& source, ListSort method = ListSort::SortKeys) {

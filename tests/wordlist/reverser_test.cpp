@@ -228,6 +228,15 @@ TEST_F(ListBuildTest, SortTableOrdersTheList) {
   EXPECT_EQ(build(source, ListSort::PerComparison), expected);
 }
 
+// A list is replaced only by a complete new one, and a replacement left by a
+// run that was cut short is simply written again.
+TEST_F(ListBuildTest, ReplacesAnEarlierListAndALeftoverReplacement) {
+  dir.write(u"out.lst", record("old", "list"));
+  dir.write(u"out.lst.$$$", record("half", "written"));
+  std::vector<Pair> expected = {{"house", "huis"}};
+  EXPECT_EQ(build({{"huis", "house"}}), expected);
+}
+
 struct FatalRow {
   const char* name;
   void (*arrange)(testing_support::ScratchDir& dir);
@@ -256,14 +265,46 @@ TEST_F(ListBuildTest, FatalConditions) {
       {"temporary read fails after counting",
        [](auto&) { platform::faults::failNth(platform::faults::Op::Read, 2); },
        u"Read error tempfile"},
+      {"output not flushed to disk",
+       [](auto&) { platform::faults::failNth(platform::faults::Op::Flush, 1); },
+       u"Write error output file"},
+      {"list cannot be replaced",
+       [](auto&) { platform::faults::failNth(platform::faults::Op::Rename, 1); },
+       u"Can't replace output file \"out.lst\""},
+      {"output named like a replacement",
+       [](auto&) { std::strcpy(state.outputListName, "new.lst.$$$"); },
+       u"Can't create output file \"new.lst.$$$\" "},
+      {"output named like a replacement, as Windows reads the name",
+       [](auto&) { std::strcpy(state.outputListName, "NEW.LST.$$$. "); },
+       u"Can't create output file \"NEW.LST.$$$. \" "},
+      {"source named like the replacement",
+       [](auto& d) {
+         std::strcpy(state.inputListName, "out.lst.$$$");
+         d.write(u"out.lst.$$$", d.read(u"in.lst"));
+       },
+       u"Can't create output file \"out.lst\" "},
+      // Last: the folder stays.
+      {"a folder in the way of the replacement", [](auto& d) { d.mkdir(u"out.lst.$$$"); },
+       u"Can't create output file \"out.lst\" "},
   };
+  // Whatever fails, the earlier list stays as it was and no replacement is
+  // left (a folder in the way, or a source of that name, stays).
+  const std::string earlier = record("old", "list");
   for (const FatalRow& row : rows) {
     SCOPED_TRACE(row.name);
     SetUp();
     platform::faults::reset();
     dir.write(u"in.lst", record("huis", "house, home"));
+    dir.write(u"out.lst", earlier);
     row.arrange(dir);
+    bool replacementThere = dir.exists(u"out.lst.$$$");
+    std::string sourceThere = dir.read(u"out.lst.$$$");
     EXPECT_FATAL(buildReversedList(), FatalKind::Error, row.message);
+    platform::faults::reset();
+    EXPECT_EQ(dir.read(u"out.lst"), earlier);
+    EXPECT_EQ(dir.exists(u"out.lst.$$$"), replacementThere);
+    EXPECT_EQ(dir.read(u"out.lst.$$$"), sourceThere);
+    platform::removeFile(dir.path() + u"\\out.lst.$$$");
   }
 }
 

@@ -24,8 +24,20 @@ bool removeFile(std::u16string_view path) { return DeleteFileW(wide(path).c_str(
 
 bool replaceFile(std::u16string_view from, std::u16string_view to) {
   if (faults::shouldFail(faults::Op::Rename)) return false;
-  return MoveFileExW(wide(from).c_str(), wide(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  std::wstring source = wide(from), target = wide(to);
+  // A virus scanner or an indexer may hold a file that was just closed for
+  // a moment; a file held open by a program stays refused after a second.
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    DWORD error = GetLastError();
+    bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                error == ERROR_LOCK_VIOLATION;
+    if (!held || attempt == 9) return false;
+    Sleep(100);
+  }
 }
 
 bool renameFile(std::u16string_view from, std::u16string_view to) {
