@@ -96,4 +96,19 @@ void SetupE2E::saveScreenshot(const std::wstring& name) {
   EXPECT_TRUE(savePng(captureScreen(), path)) << "cannot save " << utf8(path);
 }
 
+void SampleSetupE2E::SetUp() {
+  ASSERT_NO_FATAL_FAILURE(SetupE2E::SetUp());
+  installDir_ = sampleInstallDir();
+  ASSERT_FALSE(installDir_.empty());
+  removeTree(installDir_);
+  ASSERT_TRUE(directoryExists(sampleDistPath()))
+      << "no sample distribution at " << utf8(sampleDistPath());
+  ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
+}
+
+void SampleSetupE2E::TearDown() {
+  SetupE2E::TearDown();
+  removeTree(installDir_);
+}
+
 }  // namespace e2e

@@ -63,6 +63,16 @@ class SetupE2E : public ::testing::Test {
   std::set<std::wstring> programsBefore_;
 };
 
+// The bundled sample distribution copied into the setup folder; the folder
+// its script proposes (installDir_) is removed before and after each test, as
+// a run that was cut short may have left it behind.
+class SampleSetupE2E : public SetupE2E {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::wstring installDir_;
+};
+
 // win.ini's "Dictionary" section as "key=value" lines (empty when none).
 std::wstring winIniDictionary();
 

@@ -40,22 +40,8 @@ int64_t fileSize(const std::wstring& path) {
   return static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
-class ReinstallE2E : public SetupE2E {
+class ReinstallE2E : public SampleSetupE2E {
  protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(SetupE2E::SetUp());
-    installDir_ = sampleInstallDir();
-    ASSERT_FALSE(installDir_.empty());
-    removeTree(installDir_);
-    ASSERT_TRUE(directoryExists(sampleDistPath()))
-        << "no sample distribution at " << utf8(sampleDistPath());
-    ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
-  }
-  void TearDown() override {
-    SetupE2E::TearDown();
-    removeTree(installDir_);
-  }
-
   HWND startAndPressStart() {
     HWND main = startToMainWindow();
     if (main) clickButton(main, kStartButton);
@@ -95,7 +81,6 @@ class ReinstallE2E : public SetupE2E {
     return lists;
   }
 
-  std::wstring installDir_;
 };
 
 const std::vector<std::string> kSampleLists = {"eng-deu.wl", "eng-ell.wl", "eng-jpn.wl",

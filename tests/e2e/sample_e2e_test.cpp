@@ -10,26 +10,9 @@
 namespace e2e {
 namespace {
 
-class SampleE2E : public SetupE2E {
- protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(SetupE2E::SetUp());
-    installDir_ = sampleInstallDir();
-    ASSERT_FALSE(installDir_.empty());
-    // The script proposes this folder; a run that was cut short may have
-    // left it behind.
-    removeTree(installDir_);
-  }
-  void TearDown() override {
-    SetupE2E::TearDown();
-    removeTree(installDir_);
-  }
-  std::wstring installDir_;
-};
+using SampleE2E = SampleSetupE2E;
 
 TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
-  ASSERT_TRUE(directoryExists(sampleDistPath())) << "no sample distribution at " << utf8(sampleDistPath());
-  ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
 
   HWND main = startToMainWindow();
   ASSERT_NE(main, nullptr);
@@ -97,8 +80,6 @@ TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
 // third run whose Polish source list is gone ends with the missing-file
 // box and exit code 1, with dict.ini as the German step left it.
 TEST_F(SampleE2E, SecondRunReplacesEntriesAndAMissingListEndsTheRun) {
-  ASSERT_TRUE(directoryExists(sampleDistPath())) << "no sample distribution at " << utf8(sampleDistPath());
-  ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
   const std::vector<std::string> sorted = {
       "eng-deu.wl,deu,0,German", "eng-ell.wl,ell,161,Greek", "eng-jpn.wl,jpn,128,Japanese",
       "eng-pol.wl,pol,238,Polish"};

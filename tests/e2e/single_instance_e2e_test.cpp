@@ -6,12 +6,6 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#ifndef SAMPLE_DIST_LINUX_PATH
-#define SAMPLE_DIST_LINUX_PATH ""
-#endif
-#ifndef SAMPLE_DIGESTS_LINUX_PATH
-#define SAMPLE_DIGESTS_LINUX_PATH ""
-#endif
 
 namespace e2e {
 namespace {
@@ -22,12 +16,6 @@ constexpr wchar_t kSetupMutex[] =
 
 // How long the second setup.exe may take from its start to its end.
 constexpr ULONGLONG kSecondLimitMs = 5000;
-
-std::wstring sampleDist() {
-  const char* fromEnvironment = std::getenv("E2E_SAMPLE_DIST");
-  return windowsPath(fromEnvironment && *fromEnvironment ? fromEnvironment
-                                                         : SAMPLE_DIST_LINUX_PATH);
-}
 
 // Holds every thread of a process still until it goes away. The sample
 // installation takes well under a second here, too short to start another
@@ -131,24 +119,9 @@ const SecondStart kSecondStarts[] = {
     {"WhileTheMinimizedFirstIsInstalling", Moment::kInstalling, true},
 };
 
-class SingleInstanceE2E : public SetupE2E, public ::testing::WithParamInterface<SecondStart> {
+class SingleInstanceE2E : public SampleSetupE2E,
+                          public ::testing::WithParamInterface<SecondStart> {
  protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(SetupE2E::SetUp());
-    wchar_t programFiles[MAX_PATH] = {};
-    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE));
-    // The folder that the sample script proposes.
-    installDir_ = std::wstring(programFiles) + L"\\Dictionary";
-    removeTree(installDir_);
-    ASSERT_TRUE(directoryExists(sampleDist())) << "no sample distribution at "
-                                               << utf8(sampleDist());
-    ASSERT_TRUE(copyTree(sampleDist(), setupDir()));
-  }
-  void TearDown() override {
-    SetupE2E::TearDown();
-    removeTree(installDir_);
-  }
-
   // Starts the second setup.exe and watches it to its end: exit code 0
   // within the limit, no visible window of its own at any time.
   void runSecondAndExpectQuietExit() {
@@ -168,7 +141,6 @@ class SingleInstanceE2E : public SetupE2E, public ::testing::WithParamInterface<
     EXPECT_LT(took, kSecondLimitMs);
   }
 
-  std::wstring installDir_;
 };
 
 TEST_P(SingleInstanceE2E, SecondStartEndsQuietlyAndTheFirstInstallsAsAlone) {
@@ -244,7 +216,7 @@ TEST_P(SingleInstanceE2E, SecondStartEndsQuietlyAndTheFirstInstallsAsAlone) {
   // under its closing box.
   EXPECT_FALSE(IsIconic(main)) << "the minimized window was not restored";
   EXPECT_EQ(digestList(snapshotTree(installDir_)),
-            readFile(windowsPath(SAMPLE_DIGESTS_LINUX_PATH)))
+            recordedSampleDigests())
       << "installed files differ from tests/e2e/sample_install.sha256";
   setup().pressOk(*box);
   expectExit(0);
