@@ -1,12 +1,11 @@
 // distkit list pack|unpack: source word lists to and from UTF-8 text.
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <string>
 
 #include "distkit/commands.h"
-#include "platform/codepage.h"
+#include "distkit/console.h"
+#include "distkit/files.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "wordlist/list_text.h"
@@ -19,29 +18,6 @@ constexpr int kUsageError = 2;
 int fail(const std::string& message, int code) {
   std::fprintf(stderr, "distkit list: %s\n", message.c_str());
   return code;
-}
-
-bool readWhole(const std::u16string& path, std::string& bytes) {
-  platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
-  if (!file) return false;
-  int64_t size = file.size();
-  if (size < 0) return false;
-  bytes.resize(static_cast<std::size_t>(size));
-  return file.read(bytes.data(), bytes.size()) == bytes.size();
-}
-
-// A code page number that the system can convert with.
-bool parseCodePage(const std::u16string& text, uint32_t& codePage) {
-  if (text.empty() || text.size() > 6) return false;
-  uint32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return false;
-    value = value * 10 + (c - u'0');
-  }
-  char16_t probe[2];
-  if (platform::multiByteToWide(value, "a", 1, probe, 2) != 1) return false;
-  codePage = value;
-  return true;
 }
 
 struct Options {
@@ -119,7 +95,7 @@ int unpack(const Options& options) {
                  records.size() % kWordRecordSize);
   }
   std::string text = unpackListRecords(records, options.wordCodePage, options.translationsCodePage);
-  _setmode(_fileno(stdout), _O_BINARY);  // LF line ends, as packed
+  setBinaryStdout();  // LF line ends, as packed
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     return fail("cannot write the output", 1);
   }
