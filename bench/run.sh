@@ -2,7 +2,9 @@
 # Word-list benchmark: builds the reversed list of a real dictionary and of a
 # synthetic million-record list, with the key sort and with the
 # per-comparison qsort, checks that both give the same file, and times GNU
-# sort -f on the same reversed pairs for reference. See bench/README.md.
+# sort -f on the same reversed pairs for reference; on the FreeDict list it
+# also times distkit reverse (distkit.exe under Wine and the native build)
+# against the installer's own build of the same list. See bench/README.md.
 #
 #   bench/run.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
@@ -13,8 +15,29 @@ mkdir -p "$work"
 cd "$work"
 
 cmake --build "$build" --target wordlist_bench distkit >/dev/null
+native_distkit=$("$root/scripts/build-native-distkit.sh" 2>/dev/null)
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 seconds() { python3 -c 'import time; print(f"{time.monotonic():.3f}")'; }
+# Wall-clock seconds of a command, process start included, the fastest of
+# three runs (one run under Wine varies by a few tenths); its output goes.
+wall() {
+  local start end best=
+  for _ in 1 2 3; do
+    start=$(seconds)
+    "$@" >/dev/null
+    end=$(seconds)
+    t=$(echo "$end - $start" | bc)
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
+  done
+  echo "$best"
+}
+# reverse_vs_build LABEL INSTALLER_LIST TIME_INSTALLER DISTKIT_LIST TIME_DISTKIT
+reverse_vs_build() {
+  local verdict=identical
+  cmp -s "$2" "$4" || verdict=DIFFER
+  printf '%-28s %7.3f s, installer %7.3f s, output %s%s\n' "$1" "$5" "$3" "$verdict" \
+    "$(echo "$5 > $3" | bc | sed 's/1/, SLOWER than the installer/;s/0//')"
+}
 
 freedict=/usr/share/dictd/freedict-deu-eng
 [ -s deu-eng.tsv ] || python3 "$root/bench/make_lists.py" freedict "$freedict.index" \
@@ -71,6 +94,18 @@ for list in deu-eng synthetic; do
     else
       echo "outputs (table)   DIFFER"
     fi
+    echo "--- distkit reverse against the installer's build (wall clock, best of 3, process start included)"
+    t=$(wall wine_run "$build/bench/wordlist_bench.exe" "$list.lst" "$list.keys.lst" "${common[@]}")
+    d=$(wall wine_run "$build/distkit.exe" reverse "$list.lst" "$list.dk.lst" \
+      --list-cp 1252 --home-cp 1252 --locale english)
+    reverse_vs_build "distkit.exe, locale english" "$list.keys.lst" "$t" "$list.dk.lst" "$d"
+    t=$(wall wine_run "$build/bench/wordlist_bench.exe" "$list.lst" "$list.tkeys.lst" "${table[@]}")
+    d=$(wall wine_run "$build/distkit.exe" reverse "$list.lst" "$list.dkt.lst" \
+      --list-cp 1252 --home-cp 1252 --table tables/table.stb)
+    reverse_vs_build "distkit.exe, sort table" "$list.tkeys.lst" "$t" "$list.dkt.lst" "$d"
+    d=$(wall "$native_distkit" reverse "$list.lst" "$list.dkn.lst" \
+      --list-cp 1252 --home-cp 1252 --table tables/table.stb)
+    reverse_vs_build "native distkit, sort table" "$list.tkeys.lst" "$t" "$list.dkn.lst" "$d"
   fi
   wine_run "$build/distkit.exe" list unpack "$list.pairs.lst" --word-cp 1252 --trans-cp 1252 \
     >"$list.pairs.tsv"
