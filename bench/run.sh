@@ -18,18 +18,26 @@ cmake --build "$build" --target wordlist_bench distkit >/dev/null
 native_distkit=$("$root/scripts/build-native-distkit.sh" 2>/dev/null)
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 seconds() { python3 -c 'import time; print(f"{time.monotonic():.3f}")'; }
-# Wall-clock seconds of a command, process start included, the fastest of
-# three runs (one run under Wine varies by a few tenths); its output goes.
-wall() {
-  local start end best=
-  for _ in 1 2 3; do
-    start=$(seconds)
-    "$@" >/dev/null
-    end=$(seconds)
-    t=$(echo "$end - $start" | bc)
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
+# duel A B: the wall-clock seconds of the commands A and B (shell
+# functions), process start included, each the fastest of five runs taken
+# in turns, so that a change of the machine's load hits both alike (one run
+# under Wine varies by a few tenths). Prints "A B".
+once() {
+  local start end
+  start=$(seconds)
+  "$@" >/dev/null
+  end=$(seconds)
+  echo "$end - $start" | bc
+}
+duel() {
+  local a= b= t
+  for _ in 1 2 3 4 5; do
+    t=$(once "$1")
+    if [ -z "$a" ] || [ "$(echo "$t < $a" | bc)" = 1 ]; then a=$t; fi
+    t=$(once "$2")
+    if [ -z "$b" ] || [ "$(echo "$t < $b" | bc)" = 1 ]; then b=$t; fi
   done
-  echo "$best"
+  echo "$a $b"
 }
 # reverse_vs_build LABEL INSTALLER_LIST TIME_INSTALLER DISTKIT_LIST TIME_DISTKIT
 reverse_vs_build() {
@@ -94,18 +102,21 @@ for list in deu-eng synthetic; do
     else
       echo "outputs (table)   DIFFER"
     fi
-    echo "--- distkit reverse against the installer's build (wall clock, best of 3, process start included)"
-    t=$(wall wine_run "$build/bench/wordlist_bench.exe" "$list.lst" "$list.keys.lst" "${common[@]}")
-    d=$(wall wine_run "$build/distkit.exe" reverse "$list.lst" "$list.dk.lst" \
-      --list-cp 1252 --home-cp 1252 --locale english)
-    reverse_vs_build "distkit.exe, locale english" "$list.keys.lst" "$t" "$list.dk.lst" "$d"
-    t=$(wall wine_run "$build/bench/wordlist_bench.exe" "$list.lst" "$list.tkeys.lst" "${table[@]}")
-    d=$(wall wine_run "$build/distkit.exe" reverse "$list.lst" "$list.dkt.lst" \
-      --list-cp 1252 --home-cp 1252 --table tables/table.stb)
-    reverse_vs_build "distkit.exe, sort table" "$list.tkeys.lst" "$t" "$list.dkt.lst" "$d"
-    d=$(wall "$native_distkit" reverse "$list.lst" "$list.dkn.lst" \
-      --list-cp 1252 --home-cp 1252 --table tables/table.stb)
-    reverse_vs_build "native distkit, sort table" "$list.tkeys.lst" "$t" "$list.dkn.lst" "$d"
+    echo "--- distkit reverse against the installer's build (wall clock, best of 5 in turns, process start included)"
+    installer_english() { wine_run "$build/bench/wordlist_bench.exe" deu-eng.lst deu-eng.keys.lst "${common[@]}"; }
+    installer_table() { wine_run "$build/bench/wordlist_bench.exe" deu-eng.lst deu-eng.tkeys.lst "${table[@]}"; }
+    distkit_english() { wine_run "$build/distkit.exe" reverse deu-eng.lst deu-eng.dk.lst \
+      --list-cp 1252 --home-cp 1252 --locale english; }
+    distkit_table() { wine_run "$build/distkit.exe" reverse deu-eng.lst deu-eng.dkt.lst \
+      --list-cp 1252 --home-cp 1252 --table tables/table.stb; }
+    native_table() { "$native_distkit" reverse deu-eng.lst deu-eng.dkn.lst \
+      --list-cp 1252 --home-cp 1252 --table tables/table.stb; }
+    read -r t d < <(duel installer_english distkit_english)
+    reverse_vs_build "distkit.exe, locale english" deu-eng.keys.lst "$t" deu-eng.dk.lst "$d"
+    read -r t d < <(duel installer_table distkit_table)
+    reverse_vs_build "distkit.exe, sort table" deu-eng.tkeys.lst "$t" deu-eng.dkt.lst "$d"
+    read -r t d < <(duel installer_table native_table)
+    reverse_vs_build "native distkit, sort table" deu-eng.tkeys.lst "$t" deu-eng.dkn.lst "$d"
   fi
   wine_run "$build/distkit.exe" list unpack "$list.pairs.lst" --word-cp 1252 --trans-cp 1252 \
     >"$list.pairs.tsv"
