@@ -2,7 +2,9 @@
 # Word-list benchmark: builds the reversed list of a real dictionary and of a
 # synthetic million-record list, with the key sort and with the
 # per-comparison qsort, checks that both give the same file, and times GNU
-# sort -f on the same reversed pairs for reference. See bench/README.md.
+# sort -f on the same reversed pairs for reference; on the FreeDict list it
+# also times distkit reverse (distkit.exe under Wine and the native build)
+# against the installer's own build of the same list. See bench/README.md.
 #
 #   bench/run.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
@@ -13,8 +15,37 @@ mkdir -p "$work"
 cd "$work"
 
 cmake --build "$build" --target wordlist_bench distkit >/dev/null
+native_distkit=$("$root/scripts/build-native-distkit.sh" 2>/dev/null)
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 seconds() { python3 -c 'import time; print(f"{time.monotonic():.3f}")'; }
+# duel A B: the wall-clock seconds of the commands A and B (shell
+# functions), process start included, each the fastest of five runs taken
+# in turns, so that a change of the machine's load hits both alike (one run
+# under Wine varies by a few tenths). Prints "A B".
+once() {
+  local start end
+  start=$(seconds)
+  "$@" >/dev/null
+  end=$(seconds)
+  echo "$end - $start" | bc
+}
+duel() {
+  local a= b= t
+  for _ in 1 2 3 4 5; do
+    t=$(once "$1")
+    if [ -z "$a" ] || [ "$(echo "$t < $a" | bc)" = 1 ]; then a=$t; fi
+    t=$(once "$2")
+    if [ -z "$b" ] || [ "$(echo "$t < $b" | bc)" = 1 ]; then b=$t; fi
+  done
+  echo "$a $b"
+}
+# reverse_vs_build LABEL INSTALLER_LIST TIME_INSTALLER DISTKIT_LIST TIME_DISTKIT
+reverse_vs_build() {
+  local verdict=identical
+  cmp -s "$2" "$4" || verdict=DIFFER
+  printf '%-28s %7.3f s, installer %7.3f s, output %s%s\n' "$1" "$5" "$3" "$verdict" \
+    "$(echo "$5 > $3" | bc | sed 's/1/, SLOWER than the installer/;s/0//')"
+}
 
 freedict=/usr/share/dictd/freedict-deu-eng
 [ -s deu-eng.tsv ] || python3 "$root/bench/make_lists.py" freedict "$freedict.index" \
@@ -71,6 +102,21 @@ for list in deu-eng synthetic; do
     else
       echo "outputs (table)   DIFFER"
     fi
+    echo "--- distkit reverse against the installer's build (wall clock, best of 5 in turns, process start included)"
+    installer_english() { wine_run "$build/bench/wordlist_bench.exe" deu-eng.lst deu-eng.keys.lst "${common[@]}"; }
+    installer_table() { wine_run "$build/bench/wordlist_bench.exe" deu-eng.lst deu-eng.tkeys.lst "${table[@]}"; }
+    distkit_english() { wine_run "$build/distkit.exe" reverse deu-eng.lst deu-eng.dk.lst \
+      --list-cp 1252 --home-cp 1252 --locale english; }
+    distkit_table() { wine_run "$build/distkit.exe" reverse deu-eng.lst deu-eng.dkt.lst \
+      --list-cp 1252 --home-cp 1252 --table tables/table.stb; }
+    native_table() { "$native_distkit" reverse deu-eng.lst deu-eng.dkn.lst \
+      --list-cp 1252 --home-cp 1252 --table tables/table.stb; }
+    read -r t d < <(duel installer_english distkit_english)
+    reverse_vs_build "distkit.exe, locale english" deu-eng.keys.lst "$t" deu-eng.dk.lst "$d"
+    read -r t d < <(duel installer_table distkit_table)
+    reverse_vs_build "distkit.exe, sort table" deu-eng.tkeys.lst "$t" deu-eng.dkt.lst "$d"
+    read -r t d < <(duel installer_table native_table)
+    reverse_vs_build "native distkit, sort table" deu-eng.tkeys.lst "$t" deu-eng.dkn.lst "$d"
   fi
   wine_run "$build/distkit.exe" list unpack "$list.pairs.lst" --word-cp 1252 --trans-cp 1252 \
     >"$list.pairs.tsv"

@@ -1,11 +1,10 @@
 // distkit list pack|unpack: source word lists to and from UTF-8 text.
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <string>
 
 #include "distkit/commands.h"
+#include "distkit/console.h"
 #include "distkit/tool_files.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
@@ -96,7 +95,7 @@ int unpack(const Options& options) {
                  records.size() % kWordRecordSize);
   }
   std::string text = unpackListRecords(records, options.wordCodePage, options.translationsCodePage);
-  _setmode(_fileno(stdout), _O_BINARY);  // LF line ends, as packed
+  setBinaryStdout();  // LF line ends, as packed
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     return fail("cannot write the output", 1);
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "distkit/commands.h"
+#include "platform/utf8.h"
 
 namespace {
 void usage() {
@@ -12,24 +13,49 @@ void usage() {
       "  distkit strings unpack IN.str\n"
       "  distkit list pack IN.tsv OUT --word-cp N --trans-cp N\n"
       "  distkit list unpack IN --word-cp N --trans-cp N\n"
+      "  distkit reverse SOURCE OUT --list-cp N --home-cp N (--locale NAME | --table FILE) [--tsv]\n"
       "  distkit check SETUPDIR\n"
       "  distkit build DESCRIPTION OUTDIR\n",
       stderr);
 }
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) {
+int runDistkit(const Args& commandLine) {
+  if (commandLine.empty()) {
     usage();
     return 2;
   }
-  Args args;
-  for (int i = 2; i < argc; ++i) args.emplace_back(argv[i], argv[i] + std::wcslen(argv[i]));
-  std::u16string command(argv[1], argv[1] + std::wcslen(argv[1]));
+  const std::u16string& command = commandLine[0];
+  Args args(commandLine.begin() + 1, commandLine.end());
   if (command == u"strings") return runStringsCommand(args);
   if (command == u"list") return runListCommand(args);
+  if (command == u"reverse") return runReverseCommand(args);
   if (command == u"check") return runCheckCommand(args);
   if (command == u"build") return runBuildCommand(args);
   usage();
   return 2;
 }
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  Args commandLine;
+  for (int i = 1; i < argc; ++i) {
+    commandLine.emplace_back(argv[i], argv[i] + std::wcslen(argv[i]));
+  }
+  return runDistkit(commandLine);
+}
+#else
+// POSIX hosts pass the arguments as UTF-8.
+int main(int argc, char** argv) {
+  Args commandLine;
+  for (int i = 1; i < argc; ++i) {
+    std::u16string argument;
+    if (!platform::utf8ToUtf16(argv[i], argument)) {
+      std::fprintf(stderr, "distkit: argument %d is not valid UTF-8\n", i);
+      return 2;
+    }
+    commandLine.push_back(std::move(argument));
+  }
+  return runDistkit(commandLine);
+}
+#endif

@@ -4,14 +4,13 @@
 // installer reads; unpack prints a strings file as UTF-8 source lines.
 // Failures print one line on stderr and exit with 2; pack never leaves a
 // half-written OUT behind (it writes OUT.tmp and renames it over OUT).
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "distkit/commands.h"
+#include "distkit/console.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "text/strings_pack.h"
@@ -88,7 +87,7 @@ int unpack(const std::u16string& in) {
   if (!unpackStrings(packed, source, error)) return fail(platform::utf16ToUtf8(in) + ": " + error);
   // The lines are UTF-8 with '\n' ends, byte for byte.
   std::fflush(stdout);
-  _setmode(_fileno(stdout), _O_BINARY);
+  setBinaryStdout();
   if (std::fwrite(source.data(), 1, source.size(), stdout) != source.size() ||
       std::fflush(stdout) != 0) {
     return fail("cannot write to standard output");

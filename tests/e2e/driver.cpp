@@ -14,6 +14,9 @@
 #ifndef SETUP_EXE_LINUX_PATH
 #define SETUP_EXE_LINUX_PATH ""
 #endif
+#ifndef DISTKIT_EXE_LINUX_PATH
+#define DISTKIT_EXE_LINUX_PATH ""
+#endif
 #ifndef E2E_ARTIFACTS_LINUX_PATH
 #define E2E_ARTIFACTS_LINUX_PATH ""
 #endif
@@ -64,6 +67,10 @@ std::string environment(const char* name, const char* fallback) {
 
 std::wstring setupExePath() {
   return windowsPath(environment("SETUP_EXE", SETUP_EXE_LINUX_PATH));
+}
+
+std::wstring distkitExePath() {
+  return windowsPath(environment("DISTKIT_EXE", DISTKIT_EXE_LINUX_PATH));
 }
 
 std::wstring artifactsDir() {
@@ -435,6 +442,31 @@ bool SetupProcess::start(const std::wstring& folder) {
   AssignProcessToJobObject(killOnCloseJob(), info_.hProcess);
   ResumeThread(info_.hThread);
   return true;
+}
+
+std::optional<DWORD> runProgram(const std::wstring& exe, const std::vector<std::wstring>& arguments,
+                                const std::wstring& folder, DWORD timeoutMs) {
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  for (const std::wstring& argument : arguments) commandLine += L" \"" + argument + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &startup, &info)) {
+    return std::nullopt;
+  }
+  AssignProcessToJobObject(killOnCloseJob(), info.hProcess);
+  std::optional<DWORD> code;
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+      GetExitCodeProcess(info.hProcess, &exitCode)) {
+    code = exitCode;
+  } else {
+    TerminateProcess(info.hProcess, 1);
+  }
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  return code;
 }
 
 bool SetupProcess::running() const {

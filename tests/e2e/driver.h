@@ -25,6 +25,8 @@ constexpr DWORD kStepTimeoutMs = 15000;
 std::wstring windowsPath(const std::string& linuxPath);
 // setup.exe of this build tree.
 std::wstring setupExePath();
+// distkit.exe of this build tree.
+std::wstring distkitExePath();
 // The folder that screenshots go to (created on first use).
 std::wstring artifactsDir();
 // GetTempPathW without the trailing backslash.
@@ -142,6 +144,13 @@ class SetupProcess {
   PROCESS_INFORMATION info_{};
   std::string error_;
 };
+
+// Runs a console program (quoted `exe` and `arguments`) in `folder` and
+// waits for it; its exit code, or nothing when it could not start or did
+// not end within the timeout (then it is killed). Its stderr goes to the
+// test's.
+std::optional<DWORD> runProgram(const std::wstring& exe, const std::vector<std::wstring>& arguments,
+                                const std::wstring& folder, DWORD timeoutMs = 60000);
 
 // ---- Windows and controls ------------------------------------------------------
 

@@ -5,10 +5,24 @@
 
 #include <shlobj.h>
 
+#include <map>
 #include <set>
 
 namespace e2e {
 namespace {
+
+// A byte-weight sort table far from the English collation: ASCII letters in
+// reverse alphabetical order, case ignored; the hyphen left out; every other
+// byte before the letters in byte order.
+std::string reverseAlphabetTable() {
+  std::string weights(256, '\0');
+  for (int b = 1; b < 256; ++b) weights[b] = static_cast<char>(2 + b * 120 / 256);
+  for (int i = 0; i < 26; ++i) {
+    weights['a' + i] = weights['A' + i] = static_cast<char>(250 - 4 * i);
+  }
+  weights['-'] = 1;
+  return weights;
+}
 
 using SampleE2E = SampleSetupE2E;
 
@@ -122,6 +136,64 @@ TEST_F(SampleE2E, SecondRunReplacesEntriesAndAMissingListEndsTheRun) {
                                           "eng-pol.wl,pol,238,Polish", "eng-deu.wl,deu,0,German"};
   EXPECT_EQ(languageSection(readFile(registry)), afterGerman);
   EXPECT_TRUE(fileExists(installDir_ + L"\\language.cf")) << "kept for another try";
+}
+
+
+// distkit reverse writes, from a distribution's source list, the very list
+// that setup.exe installs: for the code page 1252 (German) and 932
+// (Japanese) lists of the sample, sorted by the English collation (strings
+// key Locale=english) and, in a second installation, by a tables\english.stb
+// that the install script copies into place.
+TEST_F(SampleE2E, DistkitReverseWritesTheInstalledListsByteForByte) {
+  struct List {
+    const wchar_t* source;
+    const wchar_t* reversed;
+    const wchar_t* codePage;
+  };
+  const List lists[] = {{L"deu.wl", L"eng-deu.wl", L"1252"}, {L"jpn.wl", L"eng-jpn.wl", L"932"}};
+  const std::wstring table = setupDir() + L"\\tables\\english.stb";
+  std::map<std::wstring, std::string> byLocale;
+
+  for (bool withTable : {false, true}) {
+    SCOPED_TRACE(withTable ? "sort table" : "locale english");
+    if (withTable) {
+      CreateDirectoryW((setupDir() + L"\\tables").c_str(), nullptr);
+      ASSERT_TRUE(writeFile(table, reverseAlphabetTable()));
+      std::string script = readFile(setupDir() + L"\\install.inf");
+      std::size_t at = script.find("mkwlist");
+      ASSERT_NE(at, std::string::npos);
+      script.insert(at, "mkdir tables\r\ncopy tables\\english.stb tables\\english.stb\r\n");
+      ASSERT_TRUE(writeFile(setupDir() + L"\\install.inf", script));
+    }
+    HWND main = startToMainWindow();
+    ASSERT_NE(main, nullptr);
+    clickButton(main, kStartButton);
+    std::optional<BoxInfo> box = setup().waitMessageBox(120000);
+    ASSERT_TRUE(box.has_value()) << setup().error();
+    EXPECT_EQ(utf8(box->caption), "Dictionary Setup");
+    setup().pressOk(*box);
+    ASSERT_NO_FATAL_FAILURE(expectExit(0));
+
+    for (const List& list : lists) {
+      SCOPED_TRACE(utf8(list.reversed));
+      std::string installed = readFile(installDir_ + L"\\lists\\" + list.reversed);
+      ASSERT_GT(installed.size(), 0u);
+      std::wstring preview = work() / (std::wstring(L"preview-") + list.reversed);
+      std::optional<DWORD> code = runProgram(
+          distkitExePath(),
+          {L"reverse", setupDir() + L"\\lists\\" + list.source, preview, L"--list-cp",
+           list.codePage, L"--home-cp", L"1252", withTable ? L"--table" : L"--locale",
+           withTable ? table : L"english"},
+          work().path());
+      ASSERT_EQ(code, std::optional<DWORD>(0));
+      EXPECT_TRUE(readFile(preview) == installed) << "distkit's list differs from the installed one";
+      if (withTable) {
+        EXPECT_NE(installed, byLocale[list.reversed]) << "the installer sorted by the table";
+      } else {
+        byLocale[list.reversed] = installed;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# distkit on Linux writes the same bytes as distkit.exe under Wine: strings
+# and list pack/unpack of the sample distribution's sources (FreeDict
+# excerpts in code pages 1252, 1250, 1253 and 932), reverse by a sort table
+# and by the "C" order (binary and --tsv), and check's findings. Builds the
+# native distkit first (scripts/build-native-distkit.sh).
+#   tests/distkit/native_bytes.sh DISTKIT_EXE
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+native=$("$root/scripts/build-native-distkit.sh") || { echo "native distkit: build failed"; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+dist=$root/sample/dist
+failures=0
+
+wine_kit() { "$root/scripts/wine-run.sh" "$exe" "$@"; }
+# same NAME NATIVE_FILE WINDOWS_FILE
+same() {
+  if cmp -s "$2" "$3" && [ -s "$2" ]; then
+    echo "same     $1"
+  else
+    echo "DIFFERENT or empty: $1 ($(wc -c <"$2") / $(wc -c <"$3") bytes)"
+    failures=$((failures + 1))
+  fi
+}
+# both NAME OUT ARGS... (OUT relative; {} in ARGS stands for it): runs the
+# command both ways, each writing its own OUT, and compares.
+both() {
+  local name=$1 out=$2; shift 2
+  local n=() w=()
+  for a in "$@"; do n+=("${a//\{\}/n-$out}"); w+=("${a//\{\}/w-$out}"); done
+  "$native" "${n[@]}" >"n-$out.stdout" 2>"n-$out.stderr" || echo "native $name: exit $?"
+  wine_kit "${w[@]}" >"w-$out.stdout" 2>"w-$out.stderr" || echo "wine $name: exit $?"
+  [ -e "n-$out" ] || { mv "n-$out.stdout" "n-$out"; mv "w-$out.stdout" "w-$out"; }
+  same "$name" "n-$out" "w-$out"
+}
+
+for language in english nederlands; do
+  both "strings pack $language" $language.str strings pack "$dist/strings/$language.txt" {}
+  both "strings unpack $language" $language.txt strings unpack n-$language.str
+done
+for entry in deu:1252 pol:1250 ell:1253 jpn:932; do
+  name=${entry%:*} cp=${entry#*:}
+  both "list pack $name" $name.wl list pack "$dist/lists/$name.tsv" {} --word-cp $cp --trans-cp 1252
+  both "list unpack $name" $name.tsv list unpack n-$name.wl --word-cp $cp --trans-cp 1252
+done
+
+# A sort table: case ignored, umlauts after their letters, the hyphen left
+# out, other bytes in byte order.
+python3 - <<'PY'
+w = bytearray(256)
+for b in range(1, 256):
+    w[b] = 2 + b * 60 // 256
+for i, c in enumerate('abcdefghijklmnopqrstuvwxyz'):
+    w[ord(c)] = w[ord(c.upper())] = 100 + 4 * i
+for base, umlauts in (('a', 'äÄ'), ('o', 'öÖ'), ('u', 'üÜ')):
+    for u in umlauts:
+        w[u.encode('cp1252')[0]] = 100 + 4 * (ord(base) - ord('a')) + 1
+w[ord('-')] = 1
+open('order.stb', 'wb').write(bytes(w))
+PY
+for entry in deu:1252 jpn:932; do
+  name=${entry%:*} cp=${entry#*:}
+  common=(n-$name.wl {} --list-cp $cp --home-cp 1252)
+  both "reverse $name, table" eng-$name.table.wl reverse "${common[@]}" --table order.stb
+  both "reverse $name, C" eng-$name.c.wl reverse "${common[@]}" --locale C
+  both "reverse $name, table, --tsv" eng-$name.table.tsv reverse "${common[@]}" --table order.stb --tsv
+  # --tsv is the text form of the binary result.
+  "$native" list unpack n-eng-$name.table.wl --word-cp 1252 --trans-cp $cp >unpacked.tsv
+  same "reverse $name --tsv = list unpack of the list" n-eng-$name.table.tsv unpacked.tsv
+done
+if cmp -s n-eng-deu.table.wl n-eng-deu.c.wl; then
+  echo "the table did not change the order"; failures=$((failures + 1))
+fi
+
+# check: the same findings, in the same words, on a folder with a flaw (a
+# list that is not a whole number of records).
+mkdir -p setup/lists
+cp "$dist/install.inf" "$dist/language.in_" "$dist/language.cf" "$dist/closing.txt" \
+  "$dist/readme.txt" "$dist/lists/COPYING.FreeDict" setup/
+cp n-english.str setup/english.str
+cp n-nederlands.str setup/nederlands.str
+for name in deu pol ell jpn; do cp n-$name.wl setup/lists/$name.wl; done
+printf 'x' >>setup/lists/pol.wl
+(cd setup && "$native" check . >../n-check.txt 2>../n-check.err); native_rc=$?
+(cd setup && wine_kit check . >../w-check.txt 2>../w-check.err); wine_rc=$?
+# Reports are written in text mode there.
+tr -d '\r' <w-check.txt >w-check.norm
+tr -d '\r' <w-check.err >w-check.err.norm
+if [ $native_rc -eq 1 ] && [ $wine_rc -eq 1 ] && grep -q pol.wl n-check.txt; then
+  same "check (exit 1, pol.wl named)" n-check.txt w-check.norm
+  same "check's summary" n-check.err w-check.err.norm
+else
+  echo "check: exit $native_rc natively, $wine_rc under Wine"; cat n-check.txt w-check.txt
+  failures=$((failures + 1))
+fi
+
+# Natively a named Windows locale is refused, with nothing left at OUT.
+"$native" reverse n-deu.wl refused.wl --list-cp 1252 --home-cp 1252 --locale english 2>refused.txt
+rc=$?
+if [ $rc -eq 2 ] && [ ! -e refused.wl ] && grep -q "cannot be reproduced" refused.txt &&
+  [ -z "$(ls | grep '~distkit')" ]; then
+  echo "same     refusal of --locale english natively (exit 2, nothing written)"
+else
+  echo "native --locale english: exit $rc"; ls; failures=$((failures + 1))
+fi
+
+[ $failures -eq 0 ] && echo "native and Windows distkit agree" || echo "$failures difference(s)"
+exit $((failures > 0))
