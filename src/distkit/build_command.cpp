@@ -82,9 +82,22 @@ class Builder {
     problems_.push_back({outShown_, 0, std::move(message)});
   }
 
-  // Only a setup folder is replaced.
+  static bool isEmptyDirectory(const std::u16string& dir) {
+    platform::FileSearch search;
+    if (!search.first(dir + u"\\*")) return true;
+    do {
+      if (search.name() != u"." && search.name() != u"..") return false;
+    } while (search.next());
+    return true;
+  }
+
+  // Only a setup folder, or an empty folder (build tools make the output's
+  // folder before they run the command), is replaced.
   bool replaceable() {
-    if (!pathExists(out_) || (isDirectory(out_) && isFile(out_ + u"\\install.inf"))) return true;
+    if (!pathExists(out_)) return true;
+    if (isDirectory(out_) && (isFile(out_ + u"\\install.inf") || isEmptyDirectory(out_))) {
+      return true;
+    }
     folderProblem("exists and is not a setup folder (no install.inf): not replaced");
     return false;
   }

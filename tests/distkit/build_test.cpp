@@ -216,6 +216,11 @@ TEST(DistkitBuild, AFailedBuildLeavesAnExistingFolderAsItWas) {
                 "mine: exists and is not a setup folder (no install.inf): not replaced"});
   EXPECT_EQ(dir.read(u"mine\\notes.txt"), "mine");
   EXPECT_EQ(runBuildCommand({u"dist.ini"}), 2);
+
+  // An empty folder is (the build tools make the output's folder first).
+  dir.mkdir(u"empty");
+  EXPECT_EQ(runBuildCommand({u"dist.ini", u"empty"}), 0);
+  EXPECT_TRUE(dir.exists(u"empty\\install.inf"));
 }
 
 }  // namespace
