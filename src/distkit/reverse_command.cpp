@@ -8,9 +8,10 @@
 // sorts by a 256-byte weight table as tables\<Locale>.stb would. --tsv
 // writes the result as UTF-8 "headword<TAB>translations" lines instead.
 //
-// Every failure exits with 2 and leaves OUT as it was: the reversed pairs
-// and the new list are written under fresh names in OUT's folder, and the
-// list is renamed over OUT only when it is complete.
+// Every failure exits with 2 and leaves OUT as it was: the reversed pairs go
+// to a fresh name in OUT's folder, and the builder writes the list beside
+// OUT and moves it over OUT only when it is complete (the text form is made
+// under a fresh name first and moved the same way).
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -223,11 +224,11 @@ int reverse(const Options& options) {
 
   std::u16string folder = folderOf(options.out);
   std::u16string pairs = freshName(folder, u".pairs");
-  std::u16string partial = freshName(folder, u".part");
+  std::u16string list = options.tsv ? freshName(folder, u".part") : options.out;
   ListJob job;
   job.sourcePath = options.source;
   job.tempPath = pairs;
-  job.outputPath = partial;
+  job.outputPath = list;
   job.sortTablePath = options.table;  // empty with --locale: no table is read
   job.listCodePage = options.listCodePage;
   job.homeCodePage = options.homeCodePage;
@@ -237,15 +238,12 @@ int reverse(const Options& options) {
   ListError built = buildReversedList(job, counts, display);
   platform::removeFile(pairs);
   if (built != ListError::None) {
-    platform::removeFile(partial);
+    if (options.tsv) platform::removeFile(list);
     return fail(describe(built, options));
   }
-  if (options.tsv && !rewriteAsText(partial, options)) {
-    platform::removeFile(partial);
-    return fail("cannot write " + shown(options.out));
-  }
-  if (!platform::replaceFile(partial, options.out)) {
-    platform::removeFile(partial);
+  if (!options.tsv) return 0;
+  if (!rewriteAsText(list, options) || !platform::replaceFile(list, options.out)) {
+    platform::removeFile(list);
     return fail("cannot write " + shown(options.out));
   }
   return 0;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/codepage.h"
@@ -50,7 +51,25 @@ struct Converters {
   uint32_t codePage;
   iconv_t toWide = reinterpret_cast<iconv_t>(-1);
   iconv_t fromWide = reinterpret_cast<iconv_t>(-1);
+  // Single-byte code pages also get tables, made from iconv's own answers
+  // byte by byte, so that the millions of short conversions of a word list
+  // need no iconv call: the unit of every byte, and for every unit the byte
+  // that converts back to it (-1: ask iconv).
+  bool tableTried = false;
+  bool hasTable = false;
+  char16_t unitOf[256] = {};
+  std::unique_ptr<int16_t[]> byteOf;
 };
+
+// Code pages whose conversion is one byte to one unit, without state (1255
+// and 1258 combine characters in iconv, so they always go through it).
+bool isSingleByteTable(uint32_t codePage) {
+  switch (codePage) {
+    case 0: case 437: case 850: case 874: case 1250: case 1251: case 1252: case 1253:
+    case 1254: case 1256: case 1257: case 20127: case 28591: return true;
+    default: return false;
+  }
+}
 
 Converters* converters(uint32_t codePage) {
   static Converters table[32];
@@ -109,8 +128,18 @@ void appendUnit(std::string& out, char16_t c) {
 
 }  // namespace
 
+namespace {
+Converters* withTable(uint32_t codePage);
+}
+
 int multiByteToWide(uint32_t codePage, const char* in, int count, char16_t* out, int capacity) {
   if (count <= 0 || capacity < 0) return 0;
+  if (Converters* t = withTable(codePage)) {
+    if (capacity == 0) return count;
+    if (count > capacity) return 0;
+    for (int i = 0; i < count; ++i) out[i] = t->unitOf[static_cast<unsigned char>(in[i])];
+    return count;
+  }
   Converters* c = converters(codePage);
   if (!c) return 0;
   bool doubleByte = isDoubleByte(codePage);
@@ -143,6 +172,16 @@ namespace {
 int fromWide(uint32_t codePage, const char16_t* in, int count, char* out, int capacity,
              bool* substituted) {
   if (count <= 0 || capacity < 0) return 0;
+  if (Converters* t = withTable(codePage)) {
+    int i = 0;
+    while (i < count && t->byteOf[in[i]] >= 0) ++i;
+    if (i == count) {  // every unit has its byte; otherwise iconv decides
+      if (capacity == 0) return count;
+      if (count > capacity) return 0;
+      for (int k = 0; k < count; ++k) out[k] = static_cast<char>(t->byteOf[in[k]]);
+      return count;
+    }
+  }
   Converters* c = converters(codePage);
   if (!c) return 0;
   std::string bytes;
@@ -167,6 +206,41 @@ int fromWide(uint32_t codePage, const char16_t* in, int count, char* out, int ca
   if (n > capacity) return 0;
   std::memcpy(out, bytes.data(), bytes.size());
   return n;
+}
+}  // namespace
+
+namespace {
+// The converters of a single-byte code page with their tables made; null
+// for other code pages (and while the tables are being made).
+Converters* withTable(uint32_t codePage) {
+  if (!isSingleByteTable(codePage)) return nullptr;
+  Converters* c = converters(codePage);
+  if (!c) return nullptr;
+  if (c->hasTable) return c;
+  if (c->tableTried) return nullptr;
+  c->tableTried = true;
+  auto byteOf = std::make_unique<int16_t[]>(0x10000);
+  for (int u = 0; u < 0x10000; ++u) byteOf[u] = -1;
+  for (int b = 0; b < 256; ++b) {
+    char byte = static_cast<char>(b);
+    char16_t unit[2];
+    if (b == 0) {
+      unit[0] = 0;
+    } else if (multiByteToWide(codePage, &byte, 1, unit, 2) != 1) {
+      return nullptr;
+    }
+    c->unitOf[b] = unit[0];
+    // The byte a unit goes back to, when iconv takes it without substitute.
+    char back[4];
+    bool substituted = false;
+    if (b == 0 || (fromWide(codePage, unit, 1, back, 4, &substituted) == 1 && !substituted &&
+                   static_cast<unsigned char>(back[0]) == b)) {
+      byteOf[unit[0]] = static_cast<int16_t>(b);
+    }
+  }
+  c->byteOf = std::move(byteOf);
+  c->hasTable = true;
+  return c;
 }
 }  // namespace
 
