@@ -106,6 +106,17 @@ void SampleSetupE2E::SetUp() {
   ASSERT_TRUE(copyTree(sampleDistPath(), setupDir()));
 }
 
+void SampleSetupE2E::installToTheEnd() {
+  HWND main = startToMainWindow();
+  ASSERT_NE(main, nullptr);
+  clickButton(main, kStartButton);
+  std::optional<BoxInfo> box = setup().waitMessageBox(120000);
+  ASSERT_TRUE(box.has_value()) << setup().error();
+  EXPECT_EQ(utf8(box->caption), "Dictionary Setup");
+  setup().pressOk(*box);
+  ASSERT_NO_FATAL_FAILURE(expectExit(0));
+}
+
 void SampleSetupE2E::TearDown() {
   SetupE2E::TearDown();
   removeTree(installDir_);

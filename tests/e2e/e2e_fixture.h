@@ -70,6 +70,9 @@ class SampleSetupE2E : public SetupE2E {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // One whole installation: Start on the proposed folder, the closing box
+  // (caption "Dictionary Setup") answered with OK, exit code 0.
+  void installToTheEnd();
   std::wstring installDir_;
 };
 

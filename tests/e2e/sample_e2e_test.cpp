@@ -102,14 +102,7 @@ TEST_F(SampleE2E, SecondRunReplacesEntriesAndAMissingListEndsTheRun) {
   std::string firstRegistry;
   for (int run = 1; run <= 2; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
-    HWND main = startToMainWindow();
-    ASSERT_NE(main, nullptr);
-    clickButton(main, kStartButton);
-    std::optional<BoxInfo> box = setup().waitMessageBox(120000);
-    ASSERT_TRUE(box.has_value()) << setup().error();
-    EXPECT_EQ(utf8(box->caption), "Dictionary Setup");
-    setup().pressOk(*box);
-    ASSERT_NO_FATAL_FAILURE(expectExit(0));
+    ASSERT_NO_FATAL_FAILURE(installToTheEnd());
     EXPECT_EQ(languageSection(readFile(registry)), sorted);
     if (run == 1) firstRegistry = readFile(registry);
   }
@@ -165,14 +158,7 @@ TEST_F(SampleE2E, DistkitReverseWritesTheInstalledListsByteForByte) {
       script.insert(at, "mkdir tables\r\ncopy tables\\english.stb tables\\english.stb\r\n");
       ASSERT_TRUE(writeFile(setupDir() + L"\\install.inf", script));
     }
-    HWND main = startToMainWindow();
-    ASSERT_NE(main, nullptr);
-    clickButton(main, kStartButton);
-    std::optional<BoxInfo> box = setup().waitMessageBox(120000);
-    ASSERT_TRUE(box.has_value()) << setup().error();
-    EXPECT_EQ(utf8(box->caption), "Dictionary Setup");
-    setup().pressOk(*box);
-    ASSERT_NO_FATAL_FAILURE(expectExit(0));
+    ASSERT_NO_FATAL_FAILURE(installToTheEnd());
 
     for (const List& list : lists) {
       SCOPED_TRACE(utf8(list.reversed));
