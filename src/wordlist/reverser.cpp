@@ -327,16 +327,8 @@ class ListBuild {
     if (!source) return ListError::SourceMissing;
     display_.progress(64, "10%");
     display_.placeCounter();
-    counts_.records = countWordRecords(source, counts_.records);
-    switch (loadWordEntries(source, counts_.records, job_.listCodePage, job_.homeCodePage, list_,
-                            display_)) {
-      case LoadResult::Loaded: break;
-      case LoadResult::OutOfMemory: return ListError::SourceOutOfMemory;
-      case LoadResult::SeekFailed:
-      case LoadResult::ReadFailed: return ListError::SourceReadFailed;
-    }
-    if (job_.debug) display_.done();
-    return ListError::None;
+    return load(source, job_.listCodePage, job_.homeCodePage, ListError::SourceOutOfMemory,
+                ListError::SourceReadFailed);
   }
 
   ListError reverseIntoTemp(platform::File& source, platform::File& temp) {
@@ -367,13 +359,21 @@ class ListBuild {
     display_.progress(205, "50%");
     phase(job_.readTo);
     display_.placeCounter();
-    counts_.records = countWordRecords(temp, counts_.records);
-    switch (loadWordEntries(temp, counts_.records, job_.homeCodePage, job_.listCodePage, list_,
+    return load(temp, job_.homeCodePage, job_.listCodePage, ListError::TempOutOfMemory,
+                ListError::TempReadFailed);
+  }
+
+  // Counts the open file's records and loads them into list_, the words
+  // and translations read with the given code pages.
+  ListError load(platform::File& file, uint32_t wordCodePage, uint32_t translationsCodePage,
+                 ListError outOfMemory, ListError readFailed) {
+    counts_.records = countWordRecords(file, counts_.records);
+    switch (loadWordEntries(file, counts_.records, wordCodePage, translationsCodePage, list_,
                             display_)) {
       case LoadResult::Loaded: break;
-      case LoadResult::OutOfMemory: return ListError::TempOutOfMemory;
+      case LoadResult::OutOfMemory: return outOfMemory;
       case LoadResult::SeekFailed:
-      case LoadResult::ReadFailed: return ListError::TempReadFailed;
+      case LoadResult::ReadFailed: return readFailed;
     }
     if (job_.debug) display_.done();
     return ListError::None;
