@@ -9,12 +9,20 @@
 # the standard handles of the first process), the window manager integration
 # is turned off (no 2 s stall when a window is hidden) and the crash dialog is
 # disabled so that a crash ends a test at once.
+# A prefix remembers the Wine it was made with (.ready holds the version and
+# whether 32-bit Wine was installed): one made before wine32 came cannot run
+# 32-bit programs ("could not load kernel32.dll"), so a prefix that does not
+# fit the Wine of today is made anew.
 set -euo pipefail
 prefix=$1
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-if [ -f "$prefix/.ready" ]; then exit 0; fi
+fit="$(wine --version) wine32=$([ -e /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] && echo yes || echo no)"
+if [ -f "$prefix/.ready" ] && [ "$(cat "$prefix/.ready")" = "$fit" ]; then exit 0; fi
+if [ -e "$prefix" ]; then
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+fi
 rm -rf "$prefix"
 template=${2:-}
 if [ -n "$template" ] && [ "$template" != "$prefix" ]; then
@@ -24,7 +32,7 @@ if [ -n "$template" ] && [ "$template" != "$prefix" ]; then
   find "$prefix" -type f -links +1 \
     ! -iregex '.*\.\(dll\|exe\|nls\|sys\|drv\|ocx\|cpl\|acm\|tlb\|ds\|ax\|com\)' \
     -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' sh {} +
-  touch "$prefix/.ready"
+  echo "$fit" >"$prefix/.ready"
   exit 0
 fi
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -36,4 +44,4 @@ log=$(dirname "$prefix")/wineprefix-setup.log
   wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f || true
   wineserver -w
 } >"$log" 2>&1 </dev/null
-touch "$prefix/.ready"
+echo "$fit" >"$prefix/.ready"

@@ -33,6 +33,7 @@ int runMessageLoop() {
     if (got == -1) return 1;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+    rethrowWindowException();
   }
   return static_cast<int>(message.wParam);
 }

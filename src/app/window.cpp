@@ -1,6 +1,8 @@
 #include "app/window.h"
 
+#include <exception>
 #include <optional>
+#include <utility>
 #include <type_traits>
 #include <vector>
 
@@ -17,6 +19,20 @@ namespace {
 
 static_assert(std::is_same_v<WindowProc, WNDPROC>, "base/window_handles.h: WindowProc");
 
+
+// An exception that left one of our window procedures, until the sender of
+// the message rethrows it (rethrowWindowException).
+std::exception_ptr pendingException;
+
+template <class Body>
+LRESULT keepingExceptions(Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    if (!pendingException) pendingException = std::current_exception();
+    return 0;
+  }
+}
 
 // COM for the shortcut step, from the main window's creation to its end.
 std::optional<com::Apartment> comApartment;
@@ -193,31 +209,40 @@ bool createMainWindow() {
   return window != nullptr;
 }
 
+void rethrowWindowException() {
+  if (pendingException) std::rethrow_exception(std::exchange(pendingException, nullptr));
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      return onCreate(window);
-    case WM_PAINT:
-      onPaint(window);
-      return 0;
-    case WM_COMMAND:
-      onCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
-    case WM_DESTROY:
-      onDestroy();
-      return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return keepingExceptions([&]() -> LRESULT {
+    switch (message) {
+      case WM_CREATE:
+        return onCreate(window);
+      case WM_PAINT:
+        onPaint(window);
+        return 0;
+      case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+      case WM_DESTROY:
+        onDestroy();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  });
 }
 
 LRESULT CALLBACK enterKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-    // Runs the whole installation when the directory is accepted; the edit
-    // box may be gone afterwards.
-    SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(kStartId, BN_CLICKED), 0);
-    if (!IsWindow(edit)) return 0;
-  }
-  return CallWindowProcW(state.editDefaultProc, edit, message, wParam, lParam);
+  return keepingExceptions([&]() -> LRESULT {
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+      // Runs the whole installation when the directory is accepted; the edit
+      // box may be gone afterwards, or the installation may have ended in an
+      // exception that the main window procedure keeps for our caller.
+      SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(kStartId, BN_CLICKED), 0);
+      if (pendingException || !IsWindow(edit)) return 0;
+    }
+    return CallWindowProcW(state.editDefaultProc, edit, message, wParam, lParam);
+  });
 }
 
 void fillDirList(bool listDot) {

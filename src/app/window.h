@@ -32,6 +32,13 @@ bool registerWindowClass(HINSTANCE instance);
 // controls) into state.mainWindow. Returns false on failure.
 bool createMainWindow();
 
+// C++ exceptions must not unwind through the system's own frames between a
+// window procedure and SendMessageW or DispatchMessageW (32-bit mingw's DWARF
+// unwinder cannot cross them; the program would end in std::terminate). Our
+// window procedures keep an escaping exception and return; the code that
+// sent or dispatched the message calls this afterwards to rethrow it there.
+void rethrowWindowException();
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The directory edit box's window procedure: Enter starts the installation.
 LRESULT CALLBACK enterKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);

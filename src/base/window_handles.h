@@ -26,7 +26,13 @@ typedef HDC__* HDC;
 typedef HICON__* HICON;
 typedef HICON HCURSOR;
 
-// A window procedure (WNDPROC on 64-bit Windows, where CALLBACK is the one
-// calling convention: LRESULT (HWND, UINT, WPARAM, LPARAM)). app/ checks at
-// compile time that the two are the same type.
+// A window procedure, declared as <windows.h> declares WNDPROC: on 32-bit
+// x86 it is __stdcall with 32-bit long results and parameters; on 64-bit
+// Windows (and in the portable builds, which never call one) there is one
+// calling convention and pointer-sized integers. app/ checks at compile time
+// that the two are the same type.
+#if defined(_WIN32) && !defined(_WIN64)
+using WindowProc = long(__attribute__((stdcall))*)(HWND, unsigned int, unsigned int, long);
+#else
 using WindowProc = std::intptr_t (*)(HWND, unsigned int, std::uintptr_t, std::intptr_t);
+#endif

@@ -56,6 +56,7 @@ std::string currentDir() {
 
 void command(int id, int code) {
   SendMessageW(state.mainWindow, WM_COMMAND, MAKEWPARAM(id, code), 0);
+  rethrowWindowException();
 }
 
 // Removes everything queued for this thread; returns the quit message's
@@ -265,6 +266,21 @@ TEST_F(MainWindowInScratch, EnterInTheEditBoxStartsLikeTheButton) {
   EXPECT_TRUE(shownBoxes().empty());
   command(kStartId, BN_CLICKED);
   EXPECT_EQ(shownBoxes().size(), 1u);
+}
+
+// A fatal exit inside the installation, two window procedures deep (the
+// edit box's Enter sends Start to the main window), reaches the code that
+// sent the key, not std::terminate.
+TEST_F(MainWindowInScratch, FatalExitInsideStartReachesTheSender) {
+  state.setupDir.assign(dir_.path());  // no install.inf there
+  SetWindowTextW(state.dirEdit, reinterpret_cast<const wchar_t*>(dir_.path().c_str()));
+  EXPECT_FATAL(
+      {
+        SendMessageW(state.dirEdit, WM_KEYDOWN, VK_RETURN, 0);
+        rethrowWindowException();
+      },
+      FatalKind::Error, u"Can't open INSTALL.INF");
+  EXPECT_NO_THROW(rethrowWindowException());
 }
 
 TEST_F(MainWindow, StopDestroysTheWindowAndQuitsWithZero) {

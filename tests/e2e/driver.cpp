@@ -371,31 +371,38 @@ std::wstring className(HWND window) {
 
 // Every top-level window of a process: class, text, visibility.
 std::string describeWindows(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    std::string text;
-  } search{pid, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->pid) return TRUE;
-        wchar_t text[200];
-        int n = GetWindowTextW(window, text, 200);
-        s->text += " [" + utf8(className(window)) + " \"" +
-                   utf8(std::wstring(text, n > 0 ? n : 0)) + "\"" +
-                   (IsWindowVisible(window) ? " visible" : " hidden") + "]";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.text.empty() ? " none" : search.text;
+  std::string text;
+  for (HWND window : windowsOfProcess(pid)) {
+    wchar_t title[200];
+    int n = GetWindowTextW(window, title, 200);
+    text += " [" + utf8(className(window)) + " \"" + utf8(std::wstring(title, n > 0 ? n : 0)) +
+            "\"" + (IsWindowVisible(window) ? " visible" : " hidden") + "]";
+  }
+  return text.empty() ? " none" : text;
 }
 
 std::string describeBox(const BoxInfo& box) {
   return "message box \"" + utf8(box.caption) + "\": \"" + utf8(box.text) + "\"";
 }
 }  // namespace
+
+namespace {
+// A named callback: a lambda cannot carry the __stdcall convention that
+// WNDENUMPROC has on 32-bit x86.
+BOOL CALLBACK collectWindowOfProcess(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->first) search->second.push_back(window);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> windowsOfProcess(DWORD pid) {
+  std::pair<DWORD, std::vector<HWND>> search{pid, {}};
+  EnumWindows(collectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
 
 namespace {
 // A job that ends every process in it when the last handle to it closes,
@@ -474,23 +481,11 @@ bool SetupProcess::running() const {
 }
 
 std::vector<HWND> SetupProcess::topWindows(const wchar_t* wanted) const {
-  struct Search {
-    DWORD pid;
-    const wchar_t* wanted;
-    std::vector<HWND> found;
-  } search{info_.dwProcessId, wanted, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == s->pid && IsWindowVisible(window) && className(window) == s->wanted) {
-          s->found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found;
+  for (HWND window : windowsOfProcess(info_.dwProcessId)) {
+    if (IsWindowVisible(window) && className(window) == wanted) found.push_back(window);
+  }
+  return found;
 }
 
 std::vector<BoxInfo> SetupProcess::messageBoxes() const {

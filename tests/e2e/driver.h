@@ -201,4 +201,7 @@ bool savePng(const Image& image, const std::wstring& path);
 // The PNG file's bytes.
 std::string encodePng(const Image& image);
 
+// Every top-level window of a process, in EnumWindows order.
+std::vector<HWND> windowsOfProcess(DWORD pid);
+
 }  // namespace e2e

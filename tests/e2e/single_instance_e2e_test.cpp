@@ -74,24 +74,15 @@ class CoverWindow {
 
 // "class \"text\"" of every visible top-level window of a process.
 std::vector<std::string> visibleWindowsOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    std::vector<std::string> found;
-  } search{pid, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->pid || !IsWindowVisible(window)) return TRUE;
-        wchar_t name[256] = {}, text[256] = {};
-        GetClassNameW(window, name, 256);
-        GetWindowTextW(window, text, 256);
-        s->found.push_back(utf8(name) + " \"" + utf8(text) + "\"");
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<std::string> found;
+  for (HWND window : windowsOfProcess(pid)) {
+    if (!IsWindowVisible(window)) continue;
+    wchar_t name[256] = {}, text[256] = {};
+    GetClassNameW(window, name, 256);
+    GetWindowTextW(window, text, 256);
+    found.push_back(utf8(name) + " \"" + utf8(text) + "\"");
+  }
+  return found;
 }
 
 // Where the first setup.exe is when the second one starts.

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,17 +17,16 @@
 #include <cstring>
 #include <exception>
 #include <functional>
-#include <mutex>
 #include <random>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "base/fatal.h"
 #include "base/state.h"
 #include "support/test_support.h"
+#include "support/watchdog.h"
 
 namespace hostile {
 
@@ -38,42 +36,6 @@ using testing_support::u8;
 // A row that takes longer than this fails; one that takes more than twice
 // as long is taken for a hang and ends the test program, naming the row.
 constexpr double kRowSeconds = 20.0;
-
-// Ends the process when a row runs far past its limit, so that a hang shows
-// as a named failure instead of a test run that never ends.
-class Watchdog {
- public:
-  explicit Watchdog(std::string row) : row_(std::move(row)) {
-    thread_ = std::thread([this] { watch(); });
-  }
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-  }
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-
- private:
-  void watch() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    auto limit = std::chrono::duration<double>(2 * kRowSeconds);
-    if (wake_.wait_for(lock, limit, [this] { return done_; })) return;
-    std::fprintf(stderr, "\nHANG: row \"%s\" still running after %.0f s\n", row_.c_str(),
-                 2 * kRowSeconds);
-    std::fflush(stderr);
-    std::_Exit(3);
-  }
-
-  std::string row_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool done_ = false;
-  std::thread thread_;
-};
 
 // How a row ended.
 struct Outcome {
@@ -129,7 +91,7 @@ inline bool matches(const Outcome& o, const Allowed& a) {
 // Runs `body` under the watchdog and reports how it ended.
 inline Outcome runRow(const std::string& row, const std::function<void()>& body) {
   Outcome outcome;
-  Watchdog watchdog(row);
+  testing_support::Watchdog watchdog(row, 2 * kRowSeconds);
   auto start = std::chrono::steady_clock::now();
   try {
     body();
