@@ -8,6 +8,7 @@
 #include "base/state.h"
 #include "app/window_screen.h"
 #include "platform/file.h"
+#include "platform/process.h"
 #include "platform/shell.h"
 #include "script/script.h"
 #include "text/charset.h"
@@ -41,6 +42,18 @@ int runMessageLoop() {
 }  // namespace
 
 int runSetup(HINSTANCE instance, int showMode) {
+  // Before anything could load a library (the themed controls load
+  // uxtheme.dll, the shortcut step COM servers): only from the system folder,
+  // never from the folder setup was started from.
+  platform::restrictLibrarySearch();
+  // A drive with no disk in it fails the call quietly, without Windows' own
+  // "No Disk" box.
+  platform::failCriticalErrorsSilently();
+  // The installation runs inside the Start handler while the message loop
+  // stands still; Windows would put a "Not Responding" ghost over the window
+  // after 5 s, and a click on it would offer to end setup halfway.
+  DisableProcessWindowsGhosting();
+
   // First of all: a setup already running in this session keeps the field.
   // This process only brings that one forward and ends as a normal run. The
   // lock is held until the process ends (a fatal exit included).

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "distkit/commands.h"
+#include "platform/process.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -38,6 +39,9 @@ int runDistkit(const Args& commandLine) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  // Before anything could load a library: none from beside the program.
+  platform::restrictLibrarySearch();
+  platform::failCriticalErrorsSilently();
   Args commandLine;
   for (int i = 1; i < argc; ++i) {
     commandLine.emplace_back(argv[i], argv[i] + std::wcslen(argv[i]));
