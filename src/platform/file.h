@@ -81,11 +81,19 @@ class File {
 bool removeFile(std::u16string_view path);
 // Renames `from` to `to`, replacing `to` if it exists, in one step: at every
 // moment either the old or the new `to` is on disk. Returns false on failure
-// (then `to` is unchanged).
+// (then `to` is unchanged). While another program holds `to` (a virus
+// scanner just after it was written), the move is tried again for up to
+// kReplaceRetryMilliseconds.
+inline constexpr unsigned kReplaceRetryMilliseconds = 10000;
 bool replaceFile(std::u16string_view from, std::u16string_view to);
 // Plain rename; fails when `to` exists.
 bool renameFile(std::u16string_view from, std::u16string_view to);
-// Copies a file, replacing an existing destination.
+// Copies a file, replacing an existing destination, also one marked
+// read-only (an earlier copy from a CD keeps the CD's read-only mark). The
+// copy is writable and carries no mark of where it came from: the
+// Zone.Identifier stream that a downloaded archive's files have is removed
+// (a file system without streams has none to remove). When the copy fails,
+// a destination whose read-only mark was cleared gets it back.
 bool copyFile(std::u16string_view from, std::u16string_view to);
 // Creates one directory level. Returns false on failure (also when it exists).
 bool createDirectory(std::u16string_view path);

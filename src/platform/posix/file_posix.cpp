@@ -63,9 +63,15 @@ bool copyFile(std::u16string_view from, std::u16string_view to) {
   if (!a || !b || isDirectory(*a) || isDirectory(*b)) return false;
   int in = open(a->c_str(), O_RDONLY);
   if (in < 0) return false;
+  // A destination marked read-only (no write permission for its owner) is
+  // replaced all the same, and the copy is left writable.
+  struct stat old;
+  bool cleared = stat(b->c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+                 !(old.st_mode & S_IWUSR) && chmod(b->c_str(), old.st_mode | S_IWUSR) == 0;
   int out = open(b->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (out < 0) {
     close(in);
+    if (cleared) chmod(b->c_str(), old.st_mode);
     return false;
   }
   bool ok = true;
@@ -91,6 +97,7 @@ bool copyFile(std::u16string_view from, std::u16string_view to) {
   }
   close(in);
   if (close(out) != 0) ok = false;
+  if (!ok && cleared) chmod(b->c_str(), old.st_mode);
   return ok;
 }
 

@@ -25,9 +25,12 @@ bool removeFile(std::u16string_view path) { return DeleteFileW(wide(path).c_str(
 bool replaceFile(std::u16string_view from, std::u16string_view to) {
   if (faults::shouldFail(faults::Op::Rename)) return false;
   std::wstring source = wide(from), target = wide(to);
-  // A virus scanner or an indexer may hold a file that was just closed for
-  // a moment; a file held open by a program stays refused after a second.
-  for (int attempt = 0;; ++attempt) {
+  // A virus scanner, an indexer or a backup program may hold a file that was
+  // just closed, for a moment or for a few seconds: the move is tried again
+  // every 100 ms for up to 10 s. A file that a program keeps open stays
+  // refused, and the step fails after that time.
+  const ULONGLONG deadline = GetTickCount64() + kReplaceRetryMilliseconds;
+  for (;;) {
     if (MoveFileExW(source.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return true;
@@ -35,7 +38,7 @@ bool replaceFile(std::u16string_view from, std::u16string_view to) {
     DWORD error = GetLastError();
     bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
                 error == ERROR_LOCK_VIOLATION;
-    if (!held || attempt == 9) return false;
+    if (!held || GetTickCount64() >= deadline) return false;
     Sleep(100);
   }
 }
@@ -45,9 +48,33 @@ bool renameFile(std::u16string_view from, std::u16string_view to) {
   return MoveFileW(wide(from).c_str(), wide(to).c_str()) != 0;
 }
 
+namespace {
+// Clears FILE_ATTRIBUTE_READONLY of an existing file; returns the attributes
+// it had, or INVALID_FILE_ATTRIBUTES when there was nothing to clear.
+DWORD clearReadOnly(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      !(attributes & FILE_ATTRIBUTE_READONLY)) {
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)
+             ? attributes
+             : INVALID_FILE_ATTRIBUTES;
+}
+}  // namespace
+
 bool copyFile(std::u16string_view from, std::u16string_view to) {
   if (faults::shouldFail(faults::Op::Write)) return false;
-  return CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE) != 0;
+  std::wstring target = wide(to);
+  DWORD before = clearReadOnly(target);
+  if (!CopyFileW(wide(from).c_str(), target.c_str(), FALSE)) {
+    if (before != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), before);
+    return false;
+  }
+  // CopyFileW copies the source's attributes and its streams along.
+  clearReadOnly(target);
+  DeleteFileW((target + L":Zone.Identifier").c_str());
+  return true;
 }
 
 bool createDirectory(std::u16string_view path) {
