@@ -32,7 +32,9 @@ class InstanceLock {
 };
 
 // Brings the visible main window of the setup that is running (class
-// "Installation") to the front, restoring it first when it is minimized.
+// "Installation", in a process that runs the same program file as this one)
+// to the front, restoring it first when it is minimized. A window of that
+// class that belongs to another program is left alone.
 // Does nothing when there is none yet (still starting) or no longer (ending).
 // Never waits on that window's thread, which is busy while it installs.
 void bringRunningSetupToFront();

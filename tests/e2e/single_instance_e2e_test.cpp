@@ -213,6 +213,31 @@ TEST_P(SingleInstanceE2E, SecondStartEndsQuietlyAndTheFirstInstallsAsAlone) {
   expectExit(0);
 }
 
+// Another program's window of the same plain class name, while the setup
+// mutex is taken: the second setup.exe ends quietly and leaves that window
+// as it is (still minimized).
+TEST_F(SingleInstanceE2E, AnotherProgramsInstallationWindowIsLeftAlone) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"Installation";
+  RegisterClassW(&wc);
+  HWND foreign = CreateWindowExW(0, L"Installation", L"another program", WS_POPUP, 60, 60, 200,
+                                 100, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(foreign, nullptr);
+  ShowWindow(foreign, SW_SHOWMINNOACTIVE);
+  ASSERT_TRUE(IsIconic(foreign) && IsWindowVisible(foreign));
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSetupMutex);
+  ASSERT_NE(mutex, nullptr);
+
+  ASSERT_NO_FATAL_FAILURE(runSecondAndExpectQuietExit());
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  EXPECT_TRUE(IsIconic(foreign)) << "another program's window was restored";
+  CloseHandle(mutex);
+  DestroyWindow(foreign);
+}
+
 INSTANTIATE_TEST_SUITE_P(Moments, SingleInstanceE2E, ::testing::ValuesIn(kSecondStarts),
                          [](const ::testing::TestParamInfo<SecondStart>& info) {
                            return std::string(info.param.name);
