@@ -13,9 +13,11 @@ namespace platform {
 // `capacity` units.
 bool programFilesFolder(char16_t* buffer, std::size_t capacity);
 
-// The current user's Start-menu programs folder (CSIDL_PROGRAMS), on the
-// same terms as programFilesFolder.
-bool programsFolder(char16_t* buffer, std::size_t capacity);
+// The Start-menu programs folder of all users of the machine
+// (CSIDL_COMMON_PROGRAMS), on the same terms as programFilesFolder. Setup
+// installs for the whole machine, elevated; the elevated account's own
+// Start menu may belong to an administrator who is not the user.
+bool commonProgramsFolder(char16_t* buffer, std::size_t capacity);
 
 // Writes the shell link `linkPath` pointing at `target`, with `arguments`
 // and `workingDir`; nothing else of the link is set. COM must have been

@@ -10,13 +10,13 @@ namespace {
 
 using Path = WideText<kPathCapacity>;
 
-// Makes the group folder (under the programs folder) the current directory
+// Makes the group folder (under the all-users programs folder) the current directory
 // and reads it back. Without a group name the link goes into the programs
 // folder itself. A group folder that cannot be made leaves the programs
 // folder current, so the link lands there too.
 bool enterGroupFolder(Path& groupFolder) {
   Path programs;
-  if (!platform::programsFolder(programs.buffer(), programs.capacity())) return false;
+  if (!platform::commonProgramsFolder(programs.buffer(), programs.capacity())) return false;
   if (!platform::setCurrentDirectory(programs.view())) return false;
   if (!state.groupName.empty()) {
     platform::createDirectory(state.groupName.view());  // may exist already

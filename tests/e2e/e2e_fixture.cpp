@@ -8,7 +8,7 @@ namespace {
 std::wstring programsFolder() {
   wchar_t path[MAX_PATH] = {};
   PIDLIST_ABSOLUTE list = nullptr;
-  if (SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &list) != S_OK) return {};
+  if (SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_PROGRAMS, &list) != S_OK) return {};
   SHGetPathFromIDListW(list, path);
   CoTaskMemFree(list);
   return path;

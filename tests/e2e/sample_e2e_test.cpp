@@ -74,7 +74,7 @@ TEST_F(SampleE2E, WholeInstallationOfTheSampleDistribution) {
   // "program" could not be written then) and the shortcut.
   EXPECT_EQ(utf8(winIniDictionary()), "Volume=5\nLastList=eng-deu.wl\nAviDelay=250\n");
   wchar_t programs[MAX_PATH] = {};
-  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE));
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE));
   std::wstring group = std::wstring(programs) + L"\\Dictionary";
   wchar_t value[MAX_PATH] = {};
   std::wstring record = installDir_ + L"\\uninstall.ini";

@@ -53,7 +53,7 @@ LinkData readLink(const std::u16string& file) {
 
 std::u16string programs() {
   char16_t buffer[kPathCapacity];
-  platform::programsFolder(buffer, kPathCapacity);
+  platform::commonProgramsFolder(buffer, kPathCapacity);
   return buffer;
 }
 
@@ -98,7 +98,7 @@ TEST_F(ShortcutTest, ProgramsFolderIsTheStartMenu) {
   std::string folder = u8(programs());
   EXPECT_NE(folder.find("Start Menu\\Programs"), std::string::npos) << folder;
   char16_t tiny[5];
-  EXPECT_FALSE(platform::programsFolder(tiny, 5));
+  EXPECT_FALSE(platform::commonProgramsFolder(tiny, 5));
   EXPECT_EQ(tiny[0], 0);
 }
 

@@ -27,9 +27,9 @@ bool programFilesFolder(char16_t* buffer, std::size_t capacity) {
   return copyOut(u"C:\\Program Files", buffer, capacity);
 }
 
-bool programsFolder(char16_t* buffer, std::size_t capacity) {
+bool commonProgramsFolder(char16_t* buffer, std::size_t capacity) {
   static constexpr std::u16string_view kPrograms =
-      u"C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+      u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
   std::optional<std::string> host = posix::hostPath(kPrograms);
   if (!host || !posix::makeHostFolders(*host)) {
     if (capacity > 0) buffer[0] = 0;

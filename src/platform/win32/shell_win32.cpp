@@ -69,10 +69,10 @@ bool programFilesFolder(char16_t* buffer, std::size_t capacity) {
   return copyOut(path, buffer, capacity);
 }
 
-bool programsFolder(char16_t* buffer, std::size_t capacity) {
+bool commonProgramsFolder(char16_t* buffer, std::size_t capacity) {
   if (capacity > 0) buffer[0] = 0;
   ItemList items;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, items.out()))) return false;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_PROGRAMS, items.out()))) return false;
   wchar_t path[MAX_PATH] = {};
   if (!SHGetPathFromIDListW(items.get(), path)) return false;
   return copyOut(path, buffer, capacity);
