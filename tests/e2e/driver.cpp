@@ -425,8 +425,8 @@ SetupProcess::~SetupProcess() {
   if (info_.hThread) CloseHandle(info_.hThread);
 }
 
-bool SetupProcess::start(const std::wstring& folder) {
-  std::wstring exe = setupExePath();
+bool SetupProcess::start(const std::wstring& folder, const std::wstring& program) {
+  std::wstring exe = program.empty() ? setupExePath() : program;
   if (!fileExists(exe)) {
     error_ = "setup.exe not found at " + utf8(exe);
     return false;

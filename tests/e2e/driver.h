@@ -116,9 +116,9 @@ class SetupProcess {
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
 
-  // Starts setup.exe with `folder` as its current directory. On failure the
-  // reason is in error().
-  bool start(const std::wstring& folder);
+  // Starts setup.exe (or the program file `exe`, a copy of it) with
+  // `folder` as its current directory. On failure the reason is in error().
+  bool start(const std::wstring& folder, const std::wstring& exe = {});
   const std::string& error() const { return error_; }
   DWORD pid() const { return info_.dwProcessId; }
   bool running() const;
