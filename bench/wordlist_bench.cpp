@@ -23,7 +23,7 @@
 #include "platform/file.h"
 #include "platform/screen.h"
 #include "platform/utf8.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 #include "install/language_step.h"
 

@@ -14,7 +14,7 @@
 #include "platform/ui.h"
 #include "text/charset.h"
 #include "text/collate.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "wordlist/language_config.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "install/progress.h"
 
 #include "base/state.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 void drawLanguageHeading(const char* name) {
   platform::screen().heading(name, {30, state.headingY, 480, state.headingY + 200});

@@ -12,7 +12,7 @@
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 #include "text/charset.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 using namespace hostile;
 using testing_support::ScratchDir;

@@ -15,7 +15,7 @@
 #include "platform/collate.h"
 #include "support/test_support.h"
 #include "text/collate.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "wordlist/entry_order.h"
 #include "wordlist/records.h"
 
