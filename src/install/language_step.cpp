@@ -80,19 +80,19 @@ std::u16string listPath(const char* listName) {
 
 }  // namespace
 
-void buildReversedList(ListSort method) {
-  std::u16string sourcePath = listPath(state.inputListName);
-  std::u16string outputPath = listPath(state.outputListName);
-  std::u16string tempPath(text(StringKey::Install_TaalTemp));
-  std::u16string sortTablePath = u"tables\\";
-  sortTablePath += text(StringKey::Locale);
-  sortTablePath += u".stb";
+ListJob currentListJob(ListJobPaths& paths) {
+  paths.source = listPath(state.inputListName);
+  paths.output = listPath(state.outputListName);
+  paths.temp = text(StringKey::Install_TaalTemp);
+  paths.sortTable = u"tables\\";
+  paths.sortTable += text(StringKey::Locale);
+  paths.sortTable += u".stb";
 
   ListJob job;
-  job.sourcePath = sourcePath;
-  job.tempPath = tempPath;
-  job.outputPath = outputPath;
-  job.sortTablePath = sortTablePath;
+  job.sourcePath = paths.source;
+  job.tempPath = paths.temp;
+  job.outputPath = paths.output;
+  job.sortTablePath = paths.sortTable;
   job.listCodePage = state.listCodePage;
   job.homeCodePage = state.homeCodePage;
   job.debug = state.debugMode != 0;
@@ -102,12 +102,17 @@ void buildReversedList(ListSort method) {
   job.readTo = text(StringKey::Install_ReadTo);
   job.sortTo = text(StringKey::Install_SortTo);
   job.writeTo = text(StringKey::Install_WriteTo);
+  return job;
+}
 
+void buildReversedList() {
+  ListJobPaths paths;
+  ListJob job = currentListJob(paths);
   ListCounts counts;
   counts.records = state.recordCount;
   counts.comparisons.count = state.comparisonCount;
   WindowListDisplay display;
-  ListError error = buildReversedList(job, counts, display, method);
+  ListError error = buildReversedList(job, counts, display);
   state.recordCount = counts.records;
   state.comparisonCount = counts.comparisons.count;
   if (error != ListError::None) listFailed(error, job);

@@ -46,6 +46,21 @@ void endListDisplay() {
   platform::screen().endList();
 }
 
+void WindowListDisplay::progress(ListMilestone milestone) {
+  struct Step {
+    int fillEdge;
+    const char* text;
+  };
+  static constexpr Step kSteps[] = {{0, "0%"},     {64, "10%"},  {117, "25%"},
+                                    {205, "50%"}, {292, "75%"}, {379, "100%"}};
+  const Step& step = kSteps[static_cast<int>(milestone)];
+  drawProgress(step.fillEdge, step.text);
+}
+
+void WindowListDisplay::phase(ListPhase phase, std::u16string_view label) {
+  drawPhaseLabel(label, phase == ListPhase::Sorting ? 400 : 480);
+}
+
 void WindowListDisplay::begin() {
   beginListDisplay();
   platform::screen().showWaitCursor();
