@@ -106,11 +106,17 @@ std::u16string fullPath(std::u16string_view path) {
       continue;
     }
     if (part == u"..") {
-      if (parts.size() > 1) parts.pop_back();
+      if (parts.size() > (lead.empty() ? 1u : 0u)) parts.pop_back();  // a drive stays
     } else if (!part.empty() && part != u".") {
       parts.push_back(part);
     }
     part.clear();
+  }
+  // "\x" on Windows is on the current directory's drive.
+  if (lead.size() == 1) {
+    char16_t current[1024];
+    std::size_t n = platform::currentDirectory(current, 1024);
+    if (n > 1 && current[1] == u':') lead = std::u16string(current, 2) + u"\\";
   }
   std::u16string out = lead;
   for (std::size_t k = 0; k < parts.size(); ++k) out += (k ? u"\\" : u"") + parts[k];
