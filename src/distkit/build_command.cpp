@@ -11,31 +11,122 @@
 #include "distkit/build_description.h"
 #include "distkit/check_parts.h"
 #include "distkit/commands.h"
+#include "distkit/setup_names.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
+#include "text/strings.h"
 
 namespace {
 
 constexpr int kFailed = 2;
 
-// Removes a folder with everything in it.
-bool removeTree(const std::u16string& dir) {
-  std::vector<std::pair<std::u16string, bool>> entries;
-  {
-    platform::FileSearch search;
-    if (search.first(dir + u"\\*")) {
-      do {
-        std::u16string name(search.name());
-        if (name != u"." && name != u"..")
-          entries.emplace_back(dir + u"\\" + name, search.isDirectory());
-      } while (search.next());
-    }
+// ---- The marker of a folder that distkit build made ----
+//
+// .distkit-build, written into the staging folder before anything else:
+//   line 1  kMarkerSignature
+//   line 2  "<N> files, list digest <16 hex digits>"
+//   then    "<size> <name>" for each file that the build writes, in order
+// The digest (FNV-1a, 64 bits) is of the text after line 2. A folder is
+// taken as distkit's only when its marker is whole and its digest agrees,
+// which no file written for another purpose does by accident.
+
+constexpr std::string_view kMarkerSignature =
+    "distkit build made this folder; the next distkit build into it replaces it.";
+constexpr int64_t kMarkerSizeLimit = 1 << 20;
+
+std::string hex64(uint64_t value) {
+  std::string out(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4)
+    out[static_cast<std::size_t>(i)] = "0123456789abcdef"[value & 15];
+  return out;
+}
+
+uint64_t digest(std::string_view bytes) {
+  uint64_t h = 14695981039346656037ull;
+  for (char c : bytes) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
   }
-  bool ok = true;
-  for (const auto& [path, folder] : entries)
-    ok = (folder ? removeTree(path) : platform::removeFile(path)) && ok;
-  return platform::removeDirectory(dir) && ok;
+  return h;
+}
+
+std::string markerText(const std::vector<PlannedFile>& files) {
+  std::string list;
+  for (const PlannedFile& file : files)
+    list += std::to_string(file.bytes.size()) + " " + platform::utf16ToUtf8(file.name) + "\n";
+  return std::string(kMarkerSignature) + "\n" + std::to_string(files.size()) +
+         " files, list digest " + hex64(digest(list)) + "\n" + list;
+}
+
+// True when `dir` holds a whole marker; `names` gets the files it lists,
+// normalized.
+bool readMarker(const std::u16string& dir, std::vector<std::u16string>& names) {
+  std::u16string path = dir + u"\\" + std::u16string(kBuildMarkerName);
+  if (platform::pathKind(path) != platform::PathKind::File) return false;
+  platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
+  int64_t size = file.size();
+  if (size < 0 || size > kMarkerSizeLimit) return false;
+  std::string text(static_cast<std::size_t>(size), '\0');
+  if (file.read(text.data(), text.size()) != text.size()) return false;
+  std::size_t first = text.find('\n');
+  std::size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
+  if (second == std::string::npos || std::string_view(text).substr(0, first) != kMarkerSignature)
+    return false;
+  std::string list = text.substr(second + 1);
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < list.size(); ++count) {
+    std::size_t end = list.find('\n', at);
+    if (end == std::string::npos) return false;
+    std::size_t space = list.find(' ', at);
+    if (space == std::string::npos || space > end) return false;
+    names.push_back(
+        normalizedPath(platform::utf8ToUtf16Lossy(list.substr(space + 1, end - space - 1))));
+    at = end + 1;
+  }
+  return text.substr(first + 1, second - first - 1) ==
+         std::to_string(count) + " files, list digest " + hex64(digest(list));
+}
+
+// ---- Paths compared as the file system compares them ----
+
+// `path` made absolute, "." and ".." parts resolved as Windows resolves
+// them (by the text), "\" between parts.
+std::u16string fullPath(std::u16string_view path) {
+  std::u16string absolute = absolutePath(path);
+  std::vector<std::u16string> parts;
+  std::u16string part;
+  std::u16string lead;  // "\\" of a UNC path, "/" of a POSIX one
+  std::size_t i = 0;
+  while (i < absolute.size() && (absolute[i] == u'\\' || absolute[i] == u'/'))
+    lead += absolute[i++];
+  for (; i <= absolute.size(); ++i) {
+    if (i < absolute.size() && absolute[i] != u'\\' && absolute[i] != u'/') {
+      part += absolute[i];
+      continue;
+    }
+    if (part == u"..") {
+      if (parts.size() > (lead.empty() ? 1u : 0u)) parts.pop_back();  // a drive stays
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  }
+  // "\x" on Windows is on the current directory's drive.
+  if (lead.size() == 1) {
+    char16_t current[1024];
+    std::size_t n = platform::currentDirectory(current, 1024);
+    if (n > 1 && current[1] == u':') lead = std::u16string(current, 2) + u"\\";
+  }
+  std::u16string out = lead;
+  for (std::size_t k = 0; k < parts.size(); ++k) out += (k ? u"\\" : u"") + parts[k];
+  return out;
+}
+
+// True when `path` is `folder` or lies inside it (both full paths).
+bool within(const std::u16string& path, const std::u16string& folder) {
+  std::u16string p = normalizedPath(path), f = normalizedPath(folder);
+  return p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == u'\\');
 }
 
 // Writes one file under `root`, making the folders on its way.
@@ -43,7 +134,8 @@ bool writeInto(const std::u16string& root, const std::u16string& name, std::stri
   for (std::size_t at = name.find(u'\\'); at != std::u16string::npos;
        at = name.find(u'\\', at + 1)) {
     std::u16string folder = root + u"\\" + name.substr(0, at);
-    if (!isDirectory(folder)) platform::createDirectory(folder);
+    if (platform::pathKind(folder) == platform::PathKind::Missing)
+      platform::createDirectory(folder);
   }
   platform::File file = platform::File::open(root + u"\\" + name, platform::OpenMode::WriteBinary);
   if (!file) return false;
@@ -51,55 +143,163 @@ bool writeInto(const std::u16string& root, const std::u16string& name, std::stri
   return file.close() && ok;
 }
 
+// Removes a folder that distkit build made: everything but the marker
+// first, so that a folder that cannot be removed whole is still known as
+// distkit's at the next run. Links in it are removed as links.
+bool removeMadeFolder(const std::u16string& dir) {
+  std::vector<std::u16string> names;
+  if (!platform::listDirectory(dir, names)) return false;
+  bool ok = true;
+  for (const std::u16string& name : names) {
+    if (name != kBuildMarkerName) ok = platform::removeTree(dir + u"\\" + name) && ok;
+  }
+  return ok && platform::removeTree(dir);
+}
+
+// The strings file as the installer will load it, from the packed bytes.
+struct PlannedStrings {
+  StringsTable table;
+  uint32_t codePage = 0;
+  bool loaded = false;
+  std::u16string value(StringKey key) const {
+    const char16_t* v = table.values[static_cast<int>(key)];
+    return v ? v : u"";
+  }
+};
+
+void loadPlannedStrings(const std::string& packed, PlannedStrings& out) {
+  std::size_t n = packed.size();
+  out.table.narrow.reset(new char[n + 1]());
+  out.table.wide.reset(new char16_t[n + 1]());
+  out.table.size = n + 1;
+  packed.copy(out.table.narrow.get(), n);
+  out.loaded = decodeStrings(out.table, out.codePage) &&
+               resolveStrings(out.table, out.codePage).missingKeys.empty();
+}
+
 class Builder {
  public:
-  Builder(std::u16string_view description, std::u16string_view outDir)
-      : description_(description), outShown_(platform::utf16ToUtf8(outDir)) {
-    out_ = absolutePath(outDir);
-    while (out_.size() > 3 && (out_.back() == u'\\' || out_.back() == u'/')) out_.pop_back();
+  Builder(std::u16string_view description, std::u16string_view outDir,
+          std::vector<CheckProblem>* notes)
+      : description_(description), outShown_(platform::utf16ToUtf8(outDir)), notes_(notes) {
+    out_ = fullPath(outDir);
     staging_ = out_ + u".distkit-tmp";
+    old_ = out_ + u".distkit-old";
   }
 
+  // Every name and every folder is looked at before anything is written;
+  // a refused build changes nothing anywhere.
   std::vector<CheckProblem> run() {
-    if (!replaceable()) return std::move(problems_);
     plan_ = readDescription(description_, problems_);
+    if (problems_.empty()) planGenerated();
+    checkFolders();
     if (!problems_.empty()) return std::move(problems_);
-    if (pathExists(staging_)) removeTree(staging_);
+    for (const std::u16string& leftover : {staging_, old_}) {
+      if (platform::pathKind(leftover) != platform::PathKind::Missing &&
+          !removeMadeFolder(leftover)) {
+        folderProblem(leftover,
+                      "left by an earlier build, cannot be removed whole: remove it yourself");
+        return std::move(problems_);
+      }
+    }
     if (!platform::createDirectory(staging_)) {
       folderProblem("cannot create the staging folder " + platform::utf16ToUtf8(staging_));
       return std::move(problems_);
     }
     if (stage()) check();
     if (problems_.empty()) putInPlace();
-    if (!problems_.empty()) removeTree(staging_);
+    if (!problems_.empty() && platform::pathKind(staging_) == platform::PathKind::Directory)
+      removeMadeFolder(staging_);
     return std::move(problems_);
   }
 
  private:
-  static bool pathExists(const std::u16string& path) { return platform::pathExists(path); }
-
   void folderProblem(std::string message) {
     problems_.push_back({outShown_, 0, std::move(message)});
   }
-
-  static bool isEmptyDirectory(const std::u16string& dir) {
-    platform::FileSearch search;
-    if (!search.first(dir + u"\\*")) return true;
-    do {
-      if (search.name() != u"." && search.name() != u"..") return false;
-    } while (search.next());
-    return true;
+  // OUTDIR, or the folder beside it, as the command line names it.
+  void folderProblem(const std::u16string& folder, std::string message) {
+    std::string shown = outShown_;
+    while (!shown.empty() && (shown.back() == '\\' || shown.back() == '/')) shown.pop_back();
+    if (folder != out_) shown += platform::utf16ToUtf8(folder.substr(out_.size()));
+    problems_.push_back({shown, 0, std::move(message)});
   }
 
-  // Only a setup folder, or an empty folder (build tools make the output's
-  // folder before they run the command), is replaced.
-  bool replaceable() {
-    if (!pathExists(out_)) return true;
-    if (isDirectory(out_) && (isFile(out_ + u"\\install.inf") || isEmptyDirectory(out_))) {
-      return true;
+  // OUTDIR is replaced only when it is missing, empty, or made by distkit
+  // build and holding nothing else; the staging and old-copy folders beside
+  // it are removed only when empty or made by distkit build. None of them
+  // may hold the description or a source.
+  void checkFolders() {
+    for (const std::u16string& folder : {out_, staging_, old_}) {
+      for (const std::u16string& source : plan_.sources) {
+        if (!within(source, folder)) continue;
+        folderProblem(folder, "holds " + platform::utf16ToUtf8(fullPath(source)) +
+                                  ", a source of this build: it is never replaced");
+        return;
+      }
     }
-    folderProblem("exists and is not a setup folder (no install.inf): not replaced");
-    return false;
+    checkFolder(out_, true);
+    checkFolder(staging_, false);
+    checkFolder(old_, false);
+  }
+
+  void checkFolder(const std::u16string& folder, bool isOut) {
+    const std::string ours = isOut ? "" : "left by an earlier run but ";
+    switch (platform::pathKind(folder)) {
+      case platform::PathKind::Missing:
+        return;
+      case platform::PathKind::File:
+        return folderProblem(folder, "is a file, not a folder: not replaced");
+      case platform::PathKind::Link:
+        return folderProblem(folder, "is a link: distkit build replaces only a folder it made");
+      case platform::PathKind::Directory:
+        break;
+    }
+    std::vector<std::u16string> names;
+    if (!platform::listDirectory(folder, names))
+      return folderProblem(folder, "cannot be listed: not replaced");
+    if (names.empty()) return;
+    std::vector<std::u16string> written;
+    if (!readMarker(folder, written)) {
+      return folderProblem(folder, ours + "not empty and not made by distkit build (it has no " +
+                                       platform::utf16ToUtf8(kBuildMarkerName) +
+                                       " of its own): not replaced");
+    }
+    if (!isOut) return;
+    std::u16string stranger = foreignFile(folder, u"", written);
+    if (!stranger.empty()) {
+      folderProblem(folder,
+                    "holds " + platform::utf16ToUtf8(stranger) +
+                        ", which distkit build did not write: not replaced (move it out first)");
+    }
+  }
+
+  // The first file under `dir` that the marker does not list ("" when
+  // none). Links are no one's files: a rebuild removes them as links.
+  std::u16string foreignFile(const std::u16string& dir, const std::u16string& prefix,
+                             const std::vector<std::u16string>& written) {
+    std::vector<std::u16string> names;
+    if (!platform::listDirectory(dir, names)) return prefix.empty() ? u"?" : prefix;
+    for (const std::u16string& name : names) {
+      std::u16string relative = prefix + name;
+      switch (platform::pathKind(dir + u"\\" + name)) {
+        case platform::PathKind::Link:
+          continue;
+        case platform::PathKind::Directory: {
+          std::u16string inner = foreignFile(dir + u"\\" + name, relative + u"\\", written);
+          if (!inner.empty()) return inner;
+          continue;
+        }
+        default:
+          break;
+      }
+      if (prefix.empty() && name == kBuildMarkerName) continue;
+      std::u16string key = normalizedPath(relative);
+      bool listed = false;
+      for (const std::u16string& w : written) listed = listed || w == key;
+      if (!listed) return relative;
+    }
+    return u"";
   }
 
   bool stage(const PlannedFile& file) {
@@ -108,24 +308,56 @@ class Builder {
     return false;
   }
 
+  // The marker first, so that a staging folder left by a run cut short is
+  // known as distkit's.
   bool stage() {
+    if (!stage({std::u16string(kBuildMarkerName), markerText(plan_.files), {}})) return false;
     for (const PlannedFile& file : plan_.files) {
       if (!stage(file)) return false;
     }
-    // The configuration file's name, its code page and the sort table's
-    // name come from the strings file as the installer reads it.
-    SetupFolder setup(staging_);
-    StringsCheck strings = checkStrings(setup);
-    if (!strings.loaded || plan_.languages.empty()) return true;
-    std::size_t before = problems_.size();
-    addConfiguration(strings.value(StringKey::Install_TaalCf), setup.codePage);
-    addSortTable(strings.value(StringKey::Locale));
-    if (problems_.size() != before) return false;
-    for (std::size_t i = plan_.files.size() - added_; i < plan_.files.size(); ++i) {
-      if (!stage(plan_.files[i])) return false;
+    if (!sortTableName_.empty()) {
+      SetupFolder setup(staging_);
+      checkStrings(setup);
+      requireSortTableInstalled(setup);
     }
-    requireSortTableInstalled(setup);
-    return problems_.size() == before;
+    return problems_.empty();
+  }
+
+  // The configuration file and the sort table: their names, the list
+  // names and the code page come from the strings file as the installer
+  // loads it. All names pass the one rule here, before anything is written.
+  void planGenerated() {
+    const PlannedFile* strings = nullptr;
+    for (const PlannedFile& file : plan_.files) {
+      if (file.name == plan_.stringsName) strings = &file;
+    }
+    if (!strings || plan_.languages.empty()) return;
+    PlannedStrings loaded;
+    loadPlannedStrings(strings->bytes, loaded);
+    if (!loaded.loaded) return;  // the check of the staged folder names the missing keys
+    std::u16string pathLanguage = loaded.value(StringKey::PathLanguage);
+    for (const PlannedLanguage& language : plan_.languages) {
+      listName(language.sourceName, language.sourceLine, pathLanguage);
+      listName(language.outputName, language.outputLine, pathLanguage);
+    }
+    std::u16string configName = loaded.value(StringKey::Install_TaalCf);
+    std::string problem = nameProblem(configName, NameUse::File);
+    if (!problem.empty()) {
+      problems_.push_back({plan_.descriptionShown, strings->origin.descriptionLine,
+                           platform::utf16ToUtf8(plan_.stringsName) + " (packed from " +
+                               strings->origin.source +
+                               "): Install_TaalCf, the configuration file's name, " +
+                               refusedName(configName, problem)});
+    }
+    if (problem.empty()) addConfiguration(configName, loaded.codePage);
+    addSortTable(loaded.value(StringKey::Locale), *strings);
+  }
+
+  void listName(const std::u16string& name, int line, const std::u16string& pathLanguage) {
+    std::string problem = nameProblem(name, NameUse::List, pathLanguage);
+    if (!problem.empty())
+      problems_.push_back(
+          {plan_.descriptionShown, line, "list name " + refusedName(name, problem)});
   }
 
   // One language line or list name of the configuration file, in the code
@@ -179,12 +411,11 @@ class Builder {
                      {language.fieldsLine, language.sourceLine, language.outputLine});
     }
     plan_.files.push_back({name, std::move(text), {"", false, 0, std::move(origins)}});
-    ++added_;
   }
 
   // The installer reads one sort table, tables\<Locale>.stb in the install
   // folder, for every list.
-  void addSortTable(const std::u16string& locale) {
+  void addSortTable(const std::u16string& locale, const PlannedFile& strings) {
     const PlannedLanguage* first = nullptr;
     for (const PlannedLanguage& language : plan_.languages) {
       if (language.sortTable.empty()) continue;
@@ -198,12 +429,20 @@ class Builder {
     }
     if (!first) return;
     sortTableName_ = u"tables\\" + locale + u".stb";
+    std::string problem = nameProblem(sortTableName_, NameUse::File);
+    if (!problem.empty()) {
+      problems_.push_back({plan_.descriptionShown, first->sortTableLine,
+                           "the sort table's name comes from Locale in " +
+                               platform::utf16ToUtf8(plan_.stringsName) + " (packed from " +
+                               strings.origin.source +
+                               "): " + refusedName(sortTableName_, problem)});
+      return;
+    }
     if (taken(sortTableName_, first->sortTableLine)) return;
     sortTableLine_ = first->sortTableLine;
     plan_.files.push_back({sortTableName_,
                            first->sortTable,
                            {first->sortTableShown, true, first->sortTableLine, {}}});
-    ++added_;
   }
 
   // Run once the table is staged: the script must copy it where the
@@ -243,32 +482,41 @@ class Builder {
     return problem;
   }
 
+  // The new folder takes OUTDIR's place; an old one is moved aside first
+  // and removed last, or put back when the new one cannot take its place.
   void putInPlace() {
-    if (!replaceable()) return;
-    if (!pathExists(out_)) {
+    if (platform::pathKind(out_) == platform::PathKind::Missing) {
       if (!platform::renameFile(staging_, out_))
         folderProblem("cannot rename the staging folder to it");
       return;
     }
-    std::u16string old = out_ + u".distkit-old";
-    if (pathExists(old)) removeTree(old);
-    if (!platform::renameFile(out_, old)) {
-      folderProblem("cannot move the old setup folder aside");
+    if (!platform::renameFile(out_, old_)) {
+      folderProblem("cannot move the old setup folder aside; it is as it was");
       return;
     }
     if (!platform::renameFile(staging_, out_)) {
-      platform::renameFile(old, out_);
-      folderProblem("cannot rename the staging folder to it");
+      if (platform::renameFile(old_, out_)) {
+        folderProblem("cannot rename the staging folder to it; the old setup folder is back");
+      } else {
+        folderProblem(
+            "cannot rename the staging folder to it, nor put the old setup folder back: "
+            "the old setup folder is kept, whole, at " +
+            platform::utf16ToUtf8(old_));
+      }
       return;
     }
-    removeTree(old);
+    if (!removeMadeFolder(old_) && notes_) {
+      notes_->push_back({outShown_ + ".distkit-old", 0,
+                         "the old setup folder could not be removed whole (a link in it cannot be "
+                         "removed here; what it points to is untouched): remove it yourself"});
+    }
   }
 
   std::u16string description_;
   std::string outShown_;
-  std::u16string out_, staging_;
+  std::vector<CheckProblem>* notes_;
+  std::u16string out_, staging_, old_;
   DistributionPlan plan_;
-  std::size_t added_ = 0;
   std::u16string sortTableName_;
   int sortTableLine_ = 0;
   std::vector<CheckProblem> problems_;
@@ -277,8 +525,9 @@ class Builder {
 }  // namespace
 
 std::vector<CheckProblem> buildDistribution(std::u16string_view description,
-                                            std::u16string_view outDir) {
-  return Builder(description, outDir).run();
+                                            std::u16string_view outDir,
+                                            std::vector<CheckProblem>* notes) {
+  return Builder(description, outDir, notes).run();
 }
 
 int runBuildCommand(const Args& args) {
@@ -286,10 +535,15 @@ int runBuildCommand(const Args& args) {
     std::fputs("usage: distkit build DESCRIPTION OUTDIR\n", stderr);
     return kFailed;
   }
-  std::vector<CheckProblem> problems = buildDistribution(args[0], args[1]);
+  std::vector<CheckProblem> notes;
+  std::vector<CheckProblem> problems = buildDistribution(args[0], args[1], &notes);
   for (const CheckProblem& problem : problems) {
     std::string line = formatProblem(problem) + "\n";
     std::fputs(line.c_str(), stdout);
+  }
+  for (const CheckProblem& note : notes) {
+    std::string line = formatProblem(note) + "\n";
+    std::fputs(line.c_str(), stderr);
   }
   std::string folder = platform::utf16ToUtf8(args[1]);
   if (problems.empty()) {

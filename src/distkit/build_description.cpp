@@ -7,6 +7,7 @@
 
 #include "base/ascii.h"
 #include "distkit/check_parts.h"
+#include "distkit/setup_names.h"
 #include "distkit/tool_files.h"
 #include "platform/file.h"
 #include "platform/profile.h"
@@ -112,6 +113,7 @@ class DescriptionReader {
   }
 
   DistributionPlan run() {
+    plan_.sources.push_back(file_);
     if (!isFile(file_)) {
       report(0, "cannot be read");
       return std::move(plan_);
@@ -162,32 +164,23 @@ class DescriptionReader {
   }
 
   bool readSource(const Named& named, std::string& bytes) {
+    plan_.sources.push_back(named.path);
     if (readWholeFile(named.path, bytes)) return true;
     report(named.line, "cannot read " + named.shown);
     return false;
   }
 
-  // A path inside the setup folder: relative, without "." or ".." parts.
+  // A path inside the setup folder, by the one rule for such names; "/"
+  // becomes "\\".
   bool setupName(std::u16string_view section, std::u16string_view key, std::u16string& name) {
-    std::u16string out;
-    std::size_t start = 0;
-    bool ok = !name.empty() && !isSeparator(name[0]) && name.find(u':') == std::u16string::npos;
-    while (ok && start <= name.size()) {
-      std::size_t end = start;
-      while (end < name.size() && !isSeparator(name[end])) ++end;
-      std::u16string part = name.substr(start, end - start);
-      if (part.empty() || part == u"." || part == u"..") ok = false;
-      if (!out.empty()) out += u'\\';
-      out += part;
-      start = end + 1;
-    }
-    if (!ok) {
-      reportAt(section, key,
-               "\"" + platform::utf16ToUtf8(name) +
-                   "\" is not a path inside the setup folder (relative, no \".\" or \"..\" parts)");
+    std::string problem = nameProblem(name, NameUse::File);
+    if (!problem.empty()) {
+      reportAt(section, key, refusedName(name, problem));
       return false;
     }
-    name = out;
+    for (char16_t& c : name) {
+      if (c == u'/') c = u'\\';
+    }
     return true;
   }
 
@@ -225,8 +218,14 @@ class DescriptionReader {
           {"", false, settingsLine, {0, settingsLine, lines_.key(u"Setup", u"Character")}});
     }
     std::u16string strings = required(u"Setup", u"Strings");
-    if (!strings.empty() && !language.empty())
-      packStringsSource(source(u"Setup", u"Strings", strings), language + u".str");
+    if (!language.empty()) {
+      std::u16string name = language + u".str";
+      if (!setupName(u"Setup", u"Language", name)) language.clear();
+    }
+    if (!strings.empty() && !language.empty()) {
+      plan_.stringsName = language + u".str";
+      packStringsSource(source(u"Setup", u"Strings", strings), plan_.stringsName);
+    }
     std::u16string script = required(u"Setup", u"Script");
     if (!script.empty()) {
       Named named = source(u"Setup", u"Script", script);

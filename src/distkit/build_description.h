@@ -51,6 +51,8 @@ struct DistributionPlan {
   std::string descriptionShown;    // the description's path as given
   std::vector<PlannedFile> files;  // everything but the configuration file and sort table
   std::vector<PlannedLanguage> languages;
+  std::u16string stringsName;         // the interface's strings file among `files`
+  std::vector<std::u16string> sources;  // full paths: the description and every source
 };
 
 // Reads the description at `path` (as given on the command line), reads and

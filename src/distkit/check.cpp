@@ -47,7 +47,9 @@ std::u16string normalizedPath(std::u16string_view path) {
     }
     part.clear();
   };
-  for (char16_t c : path) {
+  // Upper case as the file system compares, then ASCII letters shown in
+  // lower case: the same classes of names, the form reports have always shown.
+  for (char16_t c : platform::upperCaseName(path)) {
     if (c == u'\\' || c == u'/') {
       flush();
     } else {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "distkit/check_parts.h"
+#include "distkit/setup_names.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "script/script_file.h"
@@ -22,11 +23,26 @@ void InstalledFiles::add(std::u16string_view relative, std::u16string source, in
   std::u16string path = normalizedPath(relative);
   for (InstalledFile& f : files) {
     if (f.path == path) {
-      f = {path, std::move(source), line};
+      f = {path, std::move(source), line, spelledPath(relative)};
       return;
     }
   }
-  files.push_back({path, std::move(source), line});
+  files.push_back({path, std::move(source), line, spelledPath(relative)});
+}
+
+std::u16string spelledPath(std::u16string_view path) {
+  std::u16string out(path);
+  for (char16_t& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  return out;
+}
+
+bool checkTarget(SetupFolder& setup, const std::u16string& name, int line, const char* command) {
+  std::string problem = nameProblem(name, NameUse::File);
+  if (problem.empty()) return true;
+  setup.report("install.inf", line, std::string(command) + ": " + refusedName(name, problem));
+  return false;
 }
 
 void requireFolder(SetupFolder& setup, const InstalledFiles& installed,
@@ -70,6 +86,15 @@ void checkCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, 
                  "copy: " + setup.text8(tokens.token[1]) + " not found in the setup folder");
   }
   std::u16string destination = setup.wide(tokens.token[2]);
+  if (!checkTarget(setup, destination, line, "copy")) return;
+  if (const InstalledFile* other = installed.find(destination);
+      other && other->spelled != spelledPath(destination)) {
+    setup.report("install.inf", line,
+                 "copy: " + platform::utf16ToUtf8(destination) + " and " +
+                     platform::utf16ToUtf8(other->spelled) + " (line " +
+                     std::to_string(other->line) +
+                     ") are one file on Windows: this copy overwrites that one");
+  }
   requireFolder(setup, installed, parentOf(normalizedPath(destination)), line, "copy");
   installed.add(destination, source, line);
 }
@@ -84,6 +109,7 @@ void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text,
     setup.report("install.inf", line, "xcopy: the text after the folder is ignored");
   std::u16string pattern = setup.wide(tokens.token[1]);
   std::u16string subfolder = tokens.count >= 3 ? setup.wide(tokens.token[2]) : u"";
+  if (!subfolder.empty() && !checkTarget(setup, subfolder, line, "xcopy")) return;
   if (pattern.find_first_of(u"\\/") != std::u16string::npos) {
     setup.report("install.inf", line,
                  "xcopy: a pattern with a folder finds the names in that "
@@ -131,6 +157,7 @@ void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const char* tex
     return;
   }
   std::u16string subfolder = setup.wide(tokens.token[2]);
+  if (!checkTarget(setup, subfolder, line, "sndcopy")) return;
   requireFolder(setup, installed, normalizedPath(subfolder), line, "sndcopy");
   for (const std::u16string& name : names)
     installed.add(subfolder + u"\\" + name, folder + u"\\" + name, line);

@@ -12,6 +12,7 @@
 #include "base/ascii.h"
 #include "base/lines.h"
 #include "distkit/check_parts.h"
+#include "distkit/setup_names.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "text/charset.h"
@@ -86,12 +87,49 @@ class ListChecker {
         break;
       }
       if (!checkLanguageLine(lines[i])) continue;
-      checkSourceList(lines[i + 1]);
-      if (equalsIgnoringAsciiCase(lines[i + 1].text, lines[i + 2].text)) {
-        setup_.report(configFile_, lines[i + 2].line,
-                      "the reversed list would overwrite its own source list");
+      if (listName(lines[i + 1])) checkSourceList(lines[i + 1]);
+      if (listName(lines[i + 2])) checkOutputList(lines[i + 1], lines[i + 2]);
+    }
+  }
+
+  // A list's name by the one rule for names.
+  bool listName(const ConfigLine& line) {
+    std::u16string name = setup_.wide(line.text.c_str());
+    std::string problem = nameProblem(name, NameUse::List, strings_.value(StringKey::PathLanguage));
+    if (problem.empty()) return true;
+    setup_.report(configFile_, line.line, "list name " + refusedName(name, problem));
+    return false;
+  }
+
+  std::u16string listPath(const ConfigLine& name) const {
+    return normalizedPath(strings_.value(StringKey::PathLanguage) + setup_.wide(name.text.c_str()));
+  }
+
+  // The reversed list is written into the install folder: it must not take
+  // the place of a file that is there by then.
+  void checkOutputList(const ConfigLine& source, const ConfigLine& output) {
+    std::u16string path = listPath(output);
+    std::string taken;
+    if (path == listPath(source)) {
+      taken = "its own source list";
+    } else if (const InstalledFile* file = script_.installed.find(path)) {
+      taken = platform::utf16ToUtf8(file->spelled) + ", which install.inf line " +
+              std::to_string(file->line) + " copies";
+    } else {
+      for (StringKey key : {StringKey::FilenameIni, StringKey::Install_TaalTemp}) {
+        if (path == normalizedPath(strings_.value(key)))
+          taken = platform::utf16ToUtf8(strings_.value(key)) + " (strings key " +
+                  stringKeyName(key) + ")";
+      }
+      if (path == normalizedPath(u"tmp.ini")) taken = "tmp.ini, where dict.ini is rewritten";
+      for (const ConfigLine& other : outputs_) {
+        if (listPath(other) == path)
+          taken = "the reversed list of line " + std::to_string(other.line);
       }
     }
+    outputs_.push_back(output);
+    if (!taken.empty())
+      setup_.report(configFile_, output.line, "the reversed list would overwrite " + taken);
   }
 
   bool checkLanguageLine(const ConfigLine& line) {
@@ -180,6 +218,7 @@ class ListChecker {
   const StringsCheck& strings_;
   const ScriptCheck& script_;
   std::string configFile_;
+  std::vector<ConfigLine> outputs_;
 };
 
 }  // namespace

@@ -34,8 +34,9 @@ struct SetupFolder {
 bool isDirectory(std::u16string_view path);
 bool isFile(std::u16string_view path);
 // A path relative to the install folder in a form that compares equal for
-// every spelling the file system takes as the same: ASCII case folded, "/"
-// as "\", empty and "." parts left out ("docs\\x" and ".\docs\x" are "docs\x").
+// every spelling the file system takes as the same: case folded as Windows
+// folds it (platform::upperCaseName, so "Ärger" is "ärger"), "/" as "\\",
+// empty and "." parts left out ("docs\\x" and ".\docs\x" are "docs\x").
 std::u16string normalizedPath(std::u16string_view path);
 std::u16string parentOf(std::u16string_view normalized);
 
@@ -54,9 +55,10 @@ StringsCheck checkStrings(SetupFolder& setup);
 // One file that the installer will have in the install folder, and where it
 // comes from.
 struct InstalledFile {
-  std::u16string path;    // normalized, relative to the install folder
-  std::u16string source;  // full path in the setup folder
-  int line;               // the install.inf line that copies it
+  std::u16string path;     // normalized, relative to the install folder
+  std::u16string source;   // full path in the setup folder
+  int line;                // the install.inf line that copies it
+  std::u16string spelled;  // as that line writes it (spelledPath)
 };
 
 // What install.inf puts into the install folder, command by command.
@@ -79,6 +81,11 @@ ScriptCheck checkScript(SetupFolder& setup);
 void checkCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
 void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
 void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
+// A path as a line writes it, "/" as "\\".
+std::u16string spelledPath(std::u16string_view path);
+// A name that install.inf puts into the install folder, by the one rule of
+// setup_names.h; reported against `line` when it fails.
+bool checkTarget(SetupFolder& setup, const std::u16string& name, int line, const char* command);
 // A destination folder under the install folder must exist when the copy
 // runs: it is the install folder itself or made by an earlier mkdir line.
 void requireFolder(SetupFolder& setup, const InstalledFiles& installed,

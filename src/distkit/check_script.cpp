@@ -78,6 +78,7 @@ class ScriptChecker {
   void checkArgument(Keyword keyword, const char* argument, int line) {
     switch (keyword) {
       case Keyword::Mkdir: {
+        if (!checkTarget(setup_, setup_.wide(argument), line, "mkdir")) break;
         std::u16string dir = normalizedPath(setup_.wide(argument));
         requireFolder(setup_, result_.installed, parentOf(dir), line, "mkdir");
         result_.installed.madeFolders.push_back(dir);

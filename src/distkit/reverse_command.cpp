@@ -8,10 +8,11 @@
 // sorts by a 256-byte weight table as tables\<Locale>.stb would. --tsv
 // writes the result as UTF-8 "headword<TAB>translations" lines instead.
 //
-// Every failure exits with 2 and leaves OUT as it was: the reversed pairs go
-// to a fresh name in OUT's folder, and the builder writes the list beside
-// OUT and moves it over OUT only when it is complete (the text form is made
-// under a fresh name first and moved the same way).
+// Every failure exits with 2 and leaves OUT as it was: the reversed pairs,
+// the list and the builder's replacement of it are written under fresh
+// names in OUT's folder, each made with create-new semantics, so no file of
+// the user's is ever overwritten but OUT; the finished list (or its text
+// form) takes OUT's place in one step.
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -133,18 +134,26 @@ std::u16string folderOf(const std::u16string& path) {
   return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
-// A name in `folder` that no file has yet: "~distkit-<random>.<suffix>".
-std::u16string freshName(const std::u16string& folder, const char16_t* suffix) {
+// A fresh name in `folder`, "~distkit-<random>.<suffix>", made as an empty
+// file with create-new semantics (a name that exists is never opened: then
+// another one is tried). With `alsoReplacement`, the name the list builder
+// writes through (the name + ".$$$") is made the same way, so neither
+// side file can be a file of the user's.
+std::u16string reserveFreshName(const std::u16string& folder, const char16_t* suffix,
+                                bool alsoReplacement) {
   static std::mt19937_64 random(
       std::random_device{}() ^
       static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  for (;;) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     uint64_t n = random();
     std::u16string name = folder + u"~distkit-";
     for (int i = 0; i < 12; ++i, n >>= 4) name += u"0123456789abcdef"[n & 15];
     name += suffix;
-    if (!platform::pathExists(name)) return name;
+    if (!platform::createNewFile(name)) continue;
+    if (!alsoReplacement || platform::createNewFile(replacementPath(name))) return name;
+    platform::removeFile(name);
   }
+  return {};
 }
 
 std::string describe(ListError error, const Options& options) {
@@ -221,10 +230,19 @@ bool rewriteAsText(const std::u16string& path, const Options& options) {
 int reverse(const Options& options) {
   std::string error;
   if (!setOrder(options, error)) return fail(error);
+  if (platform::pathKind(options.out) == platform::PathKind::Directory)
+    return fail(shown(options.out) + " is a folder");
+  if (platform::isReadOnly(options.out)) return fail(shown(options.out) + " is read-only");
 
+  // The pairs and the list are written under fresh names of our own beside
+  // OUT; OUT is replaced by the finished list in one step at the end.
   std::u16string folder = folderOf(options.out);
-  std::u16string pairs = freshName(folder, u".pairs");
-  std::u16string list = options.tsv ? freshName(folder, u".part") : options.out;
+  std::u16string pairs = reserveFreshName(folder, u".pairs", false);
+  std::u16string list = pairs.empty() ? u"" : reserveFreshName(folder, u".part", true);
+  if (list.empty()) {
+    if (!pairs.empty()) platform::removeFile(pairs);
+    return fail("cannot make a file beside " + shown(options.out));
+  }
   ListJob job;
   job.sourcePath = options.source;
   job.tempPath = pairs;
@@ -238,11 +256,11 @@ int reverse(const Options& options) {
   ListError built = buildReversedList(job, counts, display);
   platform::removeFile(pairs);
   if (built != ListError::None) {
-    if (options.tsv) platform::removeFile(list);
+    platform::removeFile(replacementPath(list));
+    platform::removeFile(list);
     return fail(describe(built, options));
   }
-  if (!options.tsv) return 0;
-  if (!rewriteAsText(list, options) || !platform::replaceFile(list, options.out)) {
+  if ((options.tsv && !rewriteAsText(list, options)) || !platform::replaceFile(list, options.out)) {
     platform::removeFile(list);
     return fail("cannot write " + shown(options.out));
   }

@@ -11,7 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -104,6 +106,47 @@ bool pathExists(std::u16string_view path);
 // True when a file of that name exists and is marked read-only
 // (FILE_ATTRIBUTE_READONLY): its owner does not want it changed.
 bool isReadOnly(std::u16string_view path);
+
+// What a path names, without following a link at its end.
+enum class PathKind {
+  Missing,    // nothing there (or it cannot be looked at)
+  File,
+  Directory,
+  Link,       // a symbolic link, junction or other reparse point (Windows: the
+              // attribute FILE_ATTRIBUTE_REPARSE_POINT; POSIX: lstat's S_IFLNK)
+};
+PathKind pathKind(std::u16string_view path);
+
+// The names in directory `dir`, without "." and "..". False when it cannot
+// be listed (missing, not a directory, no right to read it): that is not
+// the same as an empty directory.
+bool listDirectory(std::u16string_view dir, std::vector<std::u16string>& names);
+
+// Removes `path`: a file, or a directory with everything in it.
+// Contract: it never goes through a link. A symbolic link, junction or
+// other reparse point, at `path` or anywhere below it, is removed as a link
+// (Windows: RemoveDirectoryW on a directory link, DeleteFileW on a file
+// link; POSIX: unlink), and the files of its target are not touched. When a
+// link cannot be removed (under Wine a Unix link to a directory cannot be
+// removed through Win32 at all), the folders above it stay and the result is
+// false; the target is still untouched. Returns true when nothing is left.
+// Under Wine a link to a file looks like a plain file to every Win32 call
+// and is deleted as Wine deletes it, target and all: a caller that must
+// spare such links removes only folders whose files it knows it wrote.
+bool removeTree(std::u16string_view path);
+
+// Creates an empty file at `path` only when nothing of that name exists
+// (Windows CREATE_NEW, POSIX O_CREAT | O_EXCL): a file that is there is
+// never opened or truncated. False when the name is taken or the file
+// cannot be made.
+bool createNewFile(std::u16string_view path);
+
+// `name` in upper case as the file system compares names: each UTF-16 unit
+// mapped by its simple upper-case form (no change of length), so that two
+// names are one file on Windows when their upper-case forms are equal
+// ("Ärger.txt" and "ärger.txt"). Win32: LCMapStringW with the invariant
+// locale; POSIX: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic.
+std::u16string upperCaseName(std::u16string_view name);
 
 // Copies the current directory into `buffer` (zero-terminated) and returns
 // its length. Returns 0 and leaves an empty text when it does not fit into

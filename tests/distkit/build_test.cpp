@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "distkit/commands.h"
+#include "platform/faults.h"
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
@@ -58,11 +59,11 @@ TEST(DistkitBuild, TheSampleBuildsToTheSameCheckedFolderEveryTime) {
   std::map<std::u16string, std::string> first = tree(dir.path() + u"\\one");
   std::vector<std::u16string> names;
   for (const auto& [name, bytes] : first) names.push_back(name);
-  EXPECT_EQ(names,
-            (std::vector<std::u16string>{
-                u"closing.txt", u"english.str", u"install.inf", u"language.cf", u"language.in_",
-                u"lists\\", u"lists\\COPYING.FreeDict", u"lists\\deu.wl", u"lists\\ell.wl",
-                u"lists\\jpn.wl", u"lists\\pol.wl", u"nederlands.str", u"readme.txt"}));
+  EXPECT_EQ(names, (std::vector<std::u16string>{
+                       u".distkit-build", u"closing.txt", u"english.str", u"install.inf",
+                       u"language.cf", u"language.in_", u"lists\\", u"lists\\COPYING.FreeDict",
+                       u"lists\\deu.wl", u"lists\\ell.wl", u"lists\\jpn.wl", u"lists\\pol.wl",
+                       u"nederlands.str", u"readme.txt"}));
   EXPECT_EQ(first, tree(dir.path() + u"\\two"));
   EXPECT_EQ(formatted(checkDistribution(dir.path() + u"\\one")), std::vector<std::string>{});
   // A second build over the first replaces it with the same folder and
@@ -142,12 +143,33 @@ TEST(DistkitBuild, ASmallDistributionIsWrittenAndChecked) {
   EXPECT_EQ(dir.read(u"out\\tables\\english.stb"), std::string(256, '\x01'));
 }
 
-TEST(DistkitBuild, ABrokenDescriptionNamesItsPlaceAndWritesNothing) {
+// The description as UTF-16 with a byte-order mark, for names beyond ASCII.
+void writeUtf16Description(const std::string& utf8) {
+  std::u16string text = testing_support::u16(utf8);
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  writeFileBytes(u"dist.ini", bytes);
+}
+
+void setFile1(const std::string& entry) {
+  replaceInFile(u"dist.ini", "File1=readme.txt", "File1=" + entry);
+}
+
+void setStrings(std::vector<std::pair<std::string, std::string>> values) {
+  auto strings = defaultStrings();
+  strings.overrides.insert(strings.overrides.end(), values.begin(), values.end());
+  writeFileBytes(u"english.txt", testing_support::stringsSource(strings));
+}
+
+// Every refusal: exit 2, its place named, and not one byte changed anywhere
+// (a setup folder "out" built before, the sources, the folders beside).
+TEST(DistkitBuild, EveryRefusalNamesItsPlaceAndChangesNothing) {
   struct Row {
     const char* name;
     std::function<void()> spoil;
-    std::string place;     // "file:line: "
+    std::string place;     // "file:line: " or "folder: "
     std::string fragment;  // a part of the message
+    std::u16string out = u"out";
   } rows[] = {
       {"a list that is missing", [] { platform::removeFile(u"dutch.tsv"); },
        "dist.ini:13: ", "cannot read dutch.tsv"},
@@ -180,47 +202,164 @@ TEST(DistkitBuild, ABrokenDescriptionNamesItsPlaceAndWritesNothing) {
       {"a sort table that the script does not install",
        [] { replaceInFile(u"install.inf", "sndcopy tables tables\n", ""); },
        "dist.ini:18: ", "install.inf puts no tables\\english.stb into the install folder"},
-      {"a setup folder name outside the folder",
-       [] { replaceInFile(u"dist.ini", "SourceList=lists/dutch.wl", "SourceList=../dutch.wl"); },
-       "dist.ini:16: ", "not a path inside the setup folder"},
+      // Folders that are not distkit's to replace.
+      {"the description's own source folder", [] {}, ".: ", "dist.ini, a source of this build",
+       u"."},
+      {"a folder that holds a source",
+       [] {
+         platform::createDirectory(u"src");
+         platform::renameFile(u"readme.txt", u"src\\readme.txt");
+         setFile1("src/readme.txt");
+       },
+       "src: ", "readme.txt, a source of this build", u"src"},
+      {"a folder with install.inf that distkit did not make",
+       [] {
+         platform::createDirectory(u"mine");
+         writeFileBytes(u"mine\\install.inf", "title Mine\n");
+       },
+       "mine: ", "not made by distkit build", u"mine"},
+      {"a marker that does not add up",
+       [] {
+         platform::createDirectory(u"mine");
+         writeFileBytes(u"mine\\.distkit-build",
+                        "distkit build made this folder; the next distkit build into it replaces "
+                        "it.\n1 files, list digest 0000000000000000\n4 a.txt\n");
+       },
+       "mine: ", "not made by distkit build", u"mine"},
+      {"a built folder with a file added by hand",
+       [] { writeFileBytes(u"out\\lists\\notes.txt", "mine"); }, "out: ",
+       "holds lists\\notes.txt, which distkit build did not write"},
+      {"a staging folder that distkit did not make",
+       [] {
+         platform::createDirectory(u"out.distkit-tmp");
+         writeFileBytes(u"out.distkit-tmp\\x", "x");
+       },
+       "out.distkit-tmp: ", "left by an earlier run but not empty and not made by distkit build"},
+      {"an old-copy folder that distkit did not make",
+       [] {
+         platform::createDirectory(u"out.distkit-old");
+         writeFileBytes(u"out.distkit-old\\x", "x");
+       },
+       "out.distkit-old: ", "not made by distkit build"},
+      {"a file for OUTDIR", [] { writeFileBytes(u"file", "x"); }, "file: ", "is a file",
+       u"file"},
+      // Names, from each source of names.
+      {"> climbing out", [] { setFile1("readme.txt > ..\\x.txt"); }, "dist.ini:7: ", "\"..\""},
+      {"> with a drive", [] { setFile1("readme.txt > C:\\x.txt"); }, "dist.ini:7: ", "a drive"},
+      {"> absolute", [] { setFile1("readme.txt > /x.txt"); }, "dist.ini:7: ", "not relative"},
+      {"> a UNC path", [] { setFile1("readme.txt > \\\\srv\\x.txt"); }, "dist.ini:7: ", "UNC"},
+      {"> a device with an extension", [] { setFile1("readme.txt > docs\\Nul.txt"); },
+       "dist.ini:7: ", "the device Nul"},
+      {"> a device", [] { setFile1("readme.txt > com1"); }, "dist.ini:7: ", "the device com1"},
+      {"> a trailing dot", [] { setFile1("readme.txt > readme."); }, "dist.ini:7: ",
+       "ending in a dot or a space"},
+      {"> a folder with a trailing space", [] { setFile1("readme.txt > docs \\readme.txt"); },
+       "dist.ini:7: ", "ending in a dot or a space"},
+      {"> a character Windows refuses", [] { setFile1("readme.txt > a<b.txt"); },
+       "dist.ini:7: ", "\"<\""},
+      {"> a control character", [] { setFile1("readme.txt > a\x01" "b.txt"); }, "dist.ini:7: ",
+       "control character 0x01"},
+      {"> too long", [] { setFile1("readme.txt > " + std::string(256, 'r')); }, "dist.ini:7: ",
+       "longer than 255"},
+      {"> the marker's name", [] { setFile1("readme.txt > .distkit-build"); }, "dist.ini:7: ",
+       "marker"},
+      {"two > names Windows takes as one",
+       [] {
+         std::string text = kDescription;
+         text.replace(text.find("File1=readme.txt"), 16,
+                      "File1=readme.txt > \xC3\x84rger.txt\nFile2=readme.txt > \xC3\xA4rger.txt");
+         writeUtf16Description(text);
+       },
+       "dist.ini:8: ", "written twice into the setup folder (also by line 7)"},
+      {"SourceList a device", [] { replaceInFile(u"dist.ini", "lists/dutch.wl", "lists/aux.wl"); },
+       "dist.ini:16: ", "the device aux"},
+      {"SourceList ending in .$$$",
+       [] { replaceInFile(u"dist.ini", "lists/dutch.wl", "lists/dutch.$$$"); }, "dist.ini:16: ",
+       ".$$$"},
+      {"OutputList climbing out",
+       [] { replaceInFile(u"dist.ini", "OutputList=rev-dutch.wl", "OutputList=..\\rev.wl"); },
+       "dist.ini:17: ", "\"..\""},
+      {"OutputList absolute",
+       [] { replaceInFile(u"dist.ini", "OutputList=rev-dutch.wl", "OutputList=C:\\rev.wl"); },
+       "dist.ini:17: ", "a drive"},
+      {"OutputList ending in .$$$",
+       [] { replaceInFile(u"dist.ini", "OutputList=rev-dutch.wl", "OutputList=rev.$$$"); },
+       "dist.ini:17: ", ".$$$"},
+      {"OutputList beyond the installer's path",
+       [] { replaceInFile(u"dist.ini", "rev-dutch.wl", std::string(74, 'r') + ".wl"); },
+       "dist.ini:17: ", "a path of 83 characters; the installer's holds 79"},
+      {"OutputList climbing to dict.ini",
+       [] { replaceInFile(u"dist.ini", "OutputList=rev-dutch.wl", "OutputList=..\\dict.ini"); },
+       "dist.ini:17: ", "\"..\""},
+      {"OutputList a copied file",
+       [] { replaceInFile(u"dist.ini", "OutputList=rev-dutch.wl", "OutputList=dutch.wl"); },
+       "dist.ini:17: ", "would overwrite its own source list"},
+      {"Install_TaalCf outside the folder", [] { setStrings({{"Install_TaalCf", "..\\x.cf"}}); },
+       "dist.ini:3: ", "Install_TaalCf, the configuration file's name, \"..\\x.cf\" climbs"},
+      {"Install_TaalCf a device", [] { setStrings({{"Install_TaalCf", "PRN.cf"}}); },
+       "dist.ini:3: ", "the device PRN"},
+      {"Locale naming a device", [] { setStrings({{"Locale", "con"}}); }, "dist.ini:18: ",
+       "Locale in english.str (packed from english.txt): \"tables\\con.stb\" names the device con"},
+      {"Locale with a character Windows refuses", [] { setStrings({{"Locale", "a|b"}}); },
+       "dist.ini:18: ", "\"|\""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ScratchDir dir;
     writeSources();
+    ASSERT_EQ(formatted(buildDistribution(u"dist.ini", u"out")), std::vector<std::string>{});
     row.spoil();
-    std::vector<std::string> problems = formatted(buildDistribution(u"dist.ini", u"out"));
+    std::map<std::u16string, std::string> before = tree(dir.path());
+    std::vector<std::string> problems = formatted(buildDistribution(u"dist.ini", row.out));
     ASSERT_FALSE(problems.empty());
     EXPECT_EQ(problems[0].substr(0, row.place.size()), row.place) << problems[0];
     EXPECT_NE(problems[0].find(row.fragment), std::string::npos) << problems[0];
-    EXPECT_FALSE(platform::pathExists(u"out")) << "no setup folder";
-    EXPECT_FALSE(platform::pathExists(u"out.distkit-tmp")) << "no staging folder";
+    EXPECT_EQ(runBuildCommand({u"dist.ini", row.out}), 2);
+    EXPECT_EQ(tree(dir.path()), before) << "something changed";
   }
 }
 
-TEST(DistkitBuild, AFailedBuildLeavesAnExistingFolderAsItWas) {
+// A rebuild that fails in its last steps leaves the previous folder whole:
+// in its place, or, when it cannot be put back, beside it where the report
+// says.
+TEST(DistkitBuild, ARebuildThatFailsAtTheEndKeepsThePreviousFolder) {
+  using platform::faults::Op;
+  struct Row {
+    Op op;
+    int nth, count;
+    std::string fragment;
+    std::u16string keptAt = u"out";
+  } rows[] = {
+      {Op::Write, 8, 1, "cannot write tables\\english.stb into the staging folder"},
+      {Op::MakeDir, 1, 1, "cannot create the staging folder"},
+      {Op::Rename, 1, 1, "cannot move the old setup folder aside; it is as it was"},
+      {Op::Rename, 2, 1, "the old setup folder is back"},
+      {Op::Rename, 2, 2, "the old setup folder is kept, whole, at", u"out.distkit-old"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.fragment);
+    ScratchDir dir;
+    writeSources();
+    ASSERT_EQ(runBuildCommand({u"dist.ini", u"out"}), 0);
+    std::map<std::u16string, std::string> before = tree(dir.path() + u"\\out");
+    writeFileBytes(u"readme.txt", "read me again\n");
+    platform::faults::failNth(row.op, row.nth, row.count);
+    std::vector<std::string> problems = formatted(buildDistribution(u"dist.ini", u"out"));
+    platform::faults::reset();
+    ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(problems);
+    EXPECT_NE(problems[0].find(row.fragment), std::string::npos) << problems[0];
+    EXPECT_EQ(tree(dir.path() + u"\\" + row.keptAt), before);
+    EXPECT_FALSE(dir.exists(u"out.distkit-tmp"));
+  }
+}
+
+TEST(DistkitBuild, AnEmptyFolderIsReplaced) {
   ScratchDir dir;
   writeSources();
-  ASSERT_EQ(runBuildCommand({u"dist.ini", u"out"}), 0);
-  std::map<std::u16string, std::string> before = tree(dir.path() + u"\\out");
-  platform::removeFile(u"dutch.tsv");
-  EXPECT_EQ(runBuildCommand({u"dist.ini", u"out"}), 2);
-  EXPECT_EQ(tree(dir.path() + u"\\out"), before);
-
-  // A folder that is not a setup folder is never replaced.
-  writeSources();
-  dir.mkdir(u"mine");
-  writeFileBytes(u"mine\\notes.txt", "mine");
-  EXPECT_EQ(formatted(buildDistribution(u"dist.ini", u"mine")),
-            std::vector<std::string>{
-                "mine: exists and is not a setup folder (no install.inf): not replaced"});
-  EXPECT_EQ(dir.read(u"mine\\notes.txt"), "mine");
-  EXPECT_EQ(runBuildCommand({u"dist.ini"}), 2);
-
-  // An empty folder is (the build tools make the output's folder first).
   dir.mkdir(u"empty");
   EXPECT_EQ(runBuildCommand({u"dist.ini", u"empty"}), 0);
   EXPECT_TRUE(dir.exists(u"empty\\install.inf"));
+  EXPECT_EQ(runBuildCommand({u"dist.ini"}), 2);
 }
 
 }  // namespace

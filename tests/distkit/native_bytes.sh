@@ -2,7 +2,9 @@
 # distkit on Linux writes the same bytes as distkit.exe under Wine: strings
 # and list pack/unpack of the sample distribution's sources (FreeDict
 # excerpts in code pages 1252, 1250, 1253 and 932), reverse by a sort table
-# and by the "C" order (binary and --tsv), and check's findings. Builds the
+# and by the "C" order (binary and --tsv), check's findings, and build of the
+# sample (file by file; a rebuild over a folder link, which must keep the
+# link's target whole; a refused build into the sources' folder). Builds the
 # native distkit first (scripts/build-native-distkit.sh).
 #   tests/distkit/native_bytes.sh DISTKIT_EXE
 set -uo pipefail
@@ -106,6 +108,65 @@ if [ $rc -eq 2 ] && [ ! -e refused.wl ] && grep -q "cannot be reproduced" refuse
 else
   echo "native --locale english: exit $rc"; ls; failures=$((failures + 1))
 fi
+
+# build: the sample with both tools, compared file by file.
+# same_tree NAME NATIVE_DIR WINDOWS_DIR
+same_tree() {
+  local files
+  files=$( { (cd "$2" && find . -type f); (cd "$3" && find . -type f); } | sort | uniq -u)
+  if [ -n "$files" ]; then
+    echo "DIFFERENT file lists: $1: $files"; failures=$((failures + 1)); return
+  fi
+  local count=0 f
+  while IFS= read -r f; do
+    cmp -s "$2/$f" "$3/$f" || { echo "DIFFERENT: $1: $f"; failures=$((failures + 1)); return; }
+    count=$((count + 1))
+  done < <(cd "$2" && find . -type f | sort)
+  echo "same     $1 ($count files)"
+}
+"$native" build "$root/sample/distribution.ini" n-sample >n-build.txt 2>&1 || { echo "native build: exit $?"; cat n-build.txt; }
+wine_kit build "$root/sample/distribution.ini" w-sample >w-build.txt 2>&1 || { echo "wine build: exit $?"; cat w-build.txt; }
+same_tree "build of the sample" n-sample w-sample
+
+# A link to a folder inside a built folder: a rebuild removes the link as a
+# link and the folder it points to keeps every file. Natively with a
+# symbolic link; under Wine with the same Unix link, which distkit.exe sees
+# as a reparse point (Wine cannot make one itself, nor remove one: the old
+# copy with the link stays beside, reported).
+mkdir -p target && echo keep >target/keep.txt && mkdir target/sub && echo deep >target/sub/deep.txt
+snapshot() { (cd target && find . | sort && cat keep.txt sub/deep.txt); }
+before=$(snapshot)
+for side in n w; do
+  ln -s "$work/target" $side-sample/link
+  if [ $side = n ]; then "$native" build "$root/sample/distribution.ini" n-sample >n-relink.txt 2>&1
+  else wine_kit build "$root/sample/distribution.ini" w-sample >w-relink.txt 2>&1; fi
+  rc=$?
+  if [ $rc -eq 0 ] && [ "$(snapshot)" = "$before" ] && [ ! -e $side-sample/link ]; then
+    echo "same     rebuild over a folder link ($side): target whole, link gone from the new folder"
+  else
+    echo "rebuild over a folder link ($side): exit $rc"; cat $side-relink.txt; ls -la $side-sample target
+    failures=$((failures + 1))
+  fi
+done
+[ ! -e n-sample.distkit-old ] || { echo "native: old copy left beside"; failures=$((failures + 1)); }
+if [ -L w-sample.distkit-old/link ]; then
+  echo "         (Wine: the old copy stays at w-sample.distkit-old, its link could not be removed: $(grep -c 'remove it yourself' w-relink.txt) note)"
+  rm -rf w-sample.distkit-old
+fi
+same_tree "rebuild of the sample" n-sample w-sample
+
+# A refused build changes nothing: into the sample's own folder (a copy).
+cp -r "$root/sample" sample-copy
+for side in n w; do
+  if [ $side = n ]; then "$native" build sample-copy/distribution.ini sample-copy/dist >$side-refused.txt 2>&1
+  else wine_kit build sample-copy/distribution.ini sample-copy/dist >$side-refused.txt 2>&1; fi
+  rc=$?
+  if [ $rc -eq 2 ] && diff -r "$root/sample" sample-copy >/dev/null && grep -q 'a source of this build' $side-refused.txt; then
+    echo "same     refusal to build into the sources' folder ($side: exit 2, nothing changed)"
+  else
+    echo "build into the sources' folder ($side): exit $rc"; cat $side-refused.txt; failures=$((failures + 1))
+  fi
+done
 
 [ $failures -eq 0 ] && echo "native and Windows distkit agree" || echo "$failures difference(s)"
 exit $((failures > 0))

@@ -67,11 +67,13 @@ TEST(DistkitReverse, WritesTheReversedSortedMergedListOrItsText) {
     table['h'] = 2;
     dir.write(u"order.stb", table);
     dir.write(u"out.wl", "an older list");
+    dir.write(u"out.wl.$$$", "mine");  // the name the builder writes through by itself
     std::vector<std::string> args = {"ru.wl", "out.wl", "--list-cp", "1251", "--home-cp", "1252"};
     args.insert(args.end(), c.extra.begin(), c.extra.end());
     EXPECT_EQ(runReverseCommand(argsOf(args)), 0);
     EXPECT_EQ(dir.read(u"out.wl"), c.expected);
-    EXPECT_EQ(namesIn(dir), (std::set<std::string>{"order.stb", "out.wl", "ru.wl"}));
+    EXPECT_EQ(dir.read(u"out.wl.$$$"), "mine");
+    EXPECT_EQ(namesIn(dir), (std::set<std::string>{"order.stb", "out.wl", "out.wl.$$$", "ru.wl"}));
   }
 }
 

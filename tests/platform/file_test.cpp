@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/faults.h"
@@ -156,6 +158,13 @@ TEST(Faults, FailTheNthOperationOnly) {
   EXPECT_TRUE(platform::createDirectory(u"sub"));
   EXPECT_FALSE(platform::createDirectory(u"sub")) << "it exists now";
 
+  // A run of failures: the second and third renames fail, the fourth works.
+  platform::faults::failNth(platform::faults::Op::Rename, 2, 2);
+  EXPECT_TRUE(platform::renameFile(u"b.txt", u"c.txt"));
+  EXPECT_FALSE(platform::renameFile(u"c.txt", u"d.txt"));
+  EXPECT_FALSE(platform::renameFile(u"c.txt", u"d.txt"));
+  EXPECT_TRUE(platform::renameFile(u"c.txt", u"d.txt"));
+
   // reset disarms.
   platform::faults::failNth(platform::faults::Op::MakeDir, 1);
   platform::faults::reset();
@@ -204,5 +213,70 @@ TEST(CurrentDirectory, TooSmallBufferGivesZeroAndEmptyText) {
     EXPECT_EQ(platform::currentDirectory(buffer.data(), row.capacity), row.result) << row.name;
     EXPECT_EQ(std::u16string(buffer.data()).size(), row.result) << row.name;
     EXPECT_EQ(buffer[row.capacity], u'#') << row.name << ": written past the buffer";
+  }
+}
+
+TEST(RemoveTree, RemovesAFolderWholeAndALinkOnlyAsALink) {
+  ScratchDir dir;
+  dir.mkdir(u"tree\\sub\\deeper");
+  dir.mkdir(u"empty");
+  dir.mkdir(u"target");
+  dir.write(u"tree\\a.txt", "a");
+  dir.write(u"tree\\sub\\deeper\\b.txt", "b");
+  dir.write(u"target\\keep.txt", "keep");
+  std::vector<std::u16string> names;
+  EXPECT_TRUE(platform::listDirectory(u"empty", names));
+  EXPECT_TRUE(names.empty()) << "an empty folder lists as empty";
+  EXPECT_FALSE(platform::listDirectory(u"missing", names)) << "a missing one cannot be listed";
+  EXPECT_FALSE(platform::listDirectory(u"tree\\a.txt", names)) << "nor can a file";
+  EXPECT_EQ(platform::pathKind(u"tree\\a.txt"), platform::PathKind::File);
+  EXPECT_EQ(platform::pathKind(u"tree"), platform::PathKind::Directory);
+  EXPECT_EQ(platform::pathKind(u"missing"), platform::PathKind::Missing);
+
+  // A link to a folder inside the tree (where this system lets a program
+  // make one: Wine 8's CreateSymbolicLinkW makes nothing).
+  std::error_code error;
+  std::filesystem::path root(dir.path());
+  std::filesystem::create_directory_symlink(root / "target", root / "tree" / "sub" / "link", error);
+  bool linked = platform::pathKind(u"tree\\sub\\link") == platform::PathKind::Link;
+  EXPECT_TRUE(platform::removeTree(u"tree"));
+  EXPECT_EQ(platform::pathKind(u"tree"), platform::PathKind::Missing);
+  EXPECT_EQ(dir.read(u"target\\keep.txt"), "keep") << "the link's target keeps its files";
+  if (!linked) GTEST_SKIP() << "no link could be made here; the tree without one was removed";
+}
+
+TEST(CreateNewFile, NeverOpensAFileThatIsThere) {
+  ScratchDir dir;
+  EXPECT_TRUE(platform::createNewFile(u"new.txt"));
+  EXPECT_TRUE(dir.exists(u"new.txt"));
+  dir.write(u"mine.txt", "mine");
+  EXPECT_FALSE(platform::createNewFile(u"mine.txt"));
+  EXPECT_FALSE(platform::createNewFile(u"new.txt"));
+  EXPECT_EQ(dir.read(u"mine.txt"), "mine");
+}
+
+// Names that Windows takes as one file, beyond ASCII; the same on both sides
+// of the platform seam.
+TEST(UpperCaseName, FoldsAsTheFileSystemCompares) {
+  struct Row {
+    const char* a;
+    const char* b;
+    bool same;
+  } rows[] = {
+      {"\u00c4rger.txt", "\u00e4rger.txt", true},
+      {"\u0141\u00f3d\u017a", "\u0142\u00d3D\u0179", true},
+      {"\u00ff", "\u0178", true},
+      {"\u03ac\u03ad\u03ae\u03af\u03cc\u03cd\u03ce\u03b1\u03c9",
+       "\u0386\u0388\u0389\u038a\u038c\u038e\u038f\u0391\u03a9", true},
+      {"\u0451\u043b\u043a\u0430 \u045f\u0463", "\u0401\u041b\u041a\u0410 \u040f\u0462", true},
+      {"lists\\Deu.WL", "LISTS\\deu.wl", true},
+      {"stra\u00dfe", "STRASSE", false},
+      {"\u00e4", "a", false},
+  };
+  for (const Row& row : rows) {
+    std::u16string a = platform::upperCaseName(testing_support::u16(row.a));
+    std::u16string b = platform::upperCaseName(testing_support::u16(row.b));
+    EXPECT_EQ(a == b, row.same) << row.a << " / " << row.b << ": " << u8(a) << " / " << u8(b);
+    EXPECT_EQ(a.size(), testing_support::u16(row.a).size()) << row.a;
   }
 }

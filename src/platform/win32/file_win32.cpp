@@ -2,6 +2,8 @@
 #include <io.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/faults.h"
 #include "platform/file.h"
@@ -108,6 +110,93 @@ std::size_t currentDirectory(char16_t* buffer, std::size_t capacity) {
 
 bool setCurrentDirectory(std::u16string_view path) {
   return SetCurrentDirectoryW(wide(path).c_str()) != 0;
+}
+
+PathKind pathKind(std::u16string_view path) {
+  DWORD attributes = GetFileAttributesW(wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Directory : PathKind::File;
+}
+
+namespace {
+struct FindHandle {
+  HANDLE h;
+  ~FindHandle() {
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  }
+};
+
+struct Entry {
+  std::wstring name;
+  DWORD attributes;
+};
+
+// The entries of `dir` with their attributes as the directory lists them
+// (a link's own attributes, never its target's).
+bool entries(const std::wstring& dir, std::vector<Entry>& out) {
+  WIN32_FIND_DATAW data;
+  FindHandle find{FindFirstFileW((dir + L"\\*").c_str(), &data)};
+  if (find.h == INVALID_HANDLE_VALUE) {
+    // A drive root lists no "." and "..": there an empty folder gives "no
+    // file found". Every other failure means it cannot be listed.
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    DWORD attributes = GetFileAttributesW(dir.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") out.push_back({name, data.dwFileAttributes});
+  } while (FindNextFileW(find.h, &data));
+  return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+bool removeEntry(const std::wstring& path, DWORD attributes) {
+  bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)  // the link itself, never its target
+    return folder ? RemoveDirectoryW(path.c_str()) != 0 : DeleteFileW(path.c_str()) != 0;
+  if (!folder) return DeleteFileW(path.c_str()) != 0;
+  std::vector<Entry> inside;
+  bool ok = entries(path, inside);
+  for (const Entry& e : inside) ok = removeEntry(path + L"\\" + e.name, e.attributes) && ok;
+  return ok && RemoveDirectoryW(path.c_str()) != 0;
+}
+}  // namespace
+
+bool listDirectory(std::u16string_view dir, std::vector<std::u16string>& names) {
+  std::vector<Entry> found;
+  if (!entries(wide(dir), found)) return false;
+  for (const Entry& e : found) names.emplace_back(e.name.begin(), e.name.end());
+  return true;
+}
+
+bool removeTree(std::u16string_view path) {
+  std::wstring p = wide(path);
+  DWORD attributes = GetFileAttributesW(p.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && removeEntry(p, attributes);
+}
+
+bool createNewFile(std::u16string_view path) {
+  HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+std::u16string upperCaseName(std::u16string_view name) {
+  std::u16string out(name);
+  if (name.empty()) return out;
+  std::wstring in = wide(name);
+  std::wstring upper(in.size(), L'\0');
+  int n = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, in.data(), static_cast<int>(in.size()),
+                       upper.data(), static_cast<int>(upper.size()));
+  if (n == static_cast<int>(in.size())) {
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(upper[i]);
+  } else {
+    for (char16_t& c : out) c = (c >= u'a' && c <= u'z') ? c - 0x20 : c;
+  }
+  return out;
 }
 
 FileSearch::~FileSearch() { close(); }
