@@ -23,9 +23,10 @@
 #include "platform/file.h"
 #include "platform/screen.h"
 #include "platform/utf8.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 #include "install/language_step.h"
+#include "install/progress.h"
 
 namespace {
 
@@ -122,7 +123,17 @@ int main(int argc, char** argv) {
   PROCESS_MEMORY_COUNTERS before{};
   GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
   Clock::time_point start = Clock::now();
-  buildReversedList(method == "compare" ? ListSort::PerComparison : ListSort::SortKeys);
+  if (method == "compare") {
+    // The reference sort, through the word-list layer with the step's job.
+    ListJobPaths paths;
+    ListCounts counts;
+    WindowListDisplay display;
+    buildReversedList(currentListJob(paths), counts, display, ListSort::PerComparison);
+    state.recordCount = counts.records;
+    state.comparisonCount = counts.comparisons.count;
+  } else {
+    buildReversedList();
+  }
   Clock::time_point end = Clock::now();
   PROCESS_MEMORY_COUNTERS after{};
   GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);

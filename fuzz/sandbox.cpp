@@ -16,7 +16,7 @@
 #include "platform/posix/host_path.h"
 #include "platform/screen.h"
 #include "platform/ui.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 
 namespace fuzz {

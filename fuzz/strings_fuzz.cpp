@@ -10,7 +10,7 @@
 #include "base/state.h"
 #include "fuzz/sandbox.h"
 #include "text/charset.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::beginInput();

@@ -34,7 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   try {
-    buildReversedList((selector & 0x20) ? ListSort::PerComparison : ListSort::SortKeys);
+    if (selector & 0x20) {
+      ListJobPaths paths;
+      ListCounts counts;
+      ListDisplay display;
+      buildReversedList(currentListJob(paths), counts, display, ListSort::PerComparison);
+    } else {
+      buildReversedList();
+    }
   } catch (const fuzz::FatalExit&) {
   }
   return 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses (native clang build, ASan + UBSan) and runs
-# each for SECONDS (default 30), one after another.
+# each for SECONDS (default 30), FUZZ_JOBS (default 2, one per core) at a time.
 # Usage: scripts/run-fuzzers.sh [SECONDS] [HARNESS...]
 #   HARNESS: strings script config wordlist registry (default: all)
 # New inputs go to build/native-fuzz/corpus/<harness> (the committed seeds in
@@ -20,22 +20,31 @@ cmake --build "$root/build/native-fuzz" -j2 >/dev/null || {
   echo "run-fuzzers: build failed" >&2; cmake --build "$root/build/native-fuzz" -j1 2>&1 | tail -30; exit 1; }
 
 out="$root/build/native-fuzz"
-failed=0
-for h in "${harnesses[@]}"; do
-  exe="$out/${h}_fuzz"
-  [ -x "$exe" ] || { echo "run-fuzzers: no harness $h" >&2; failed=1; continue; }
+jobs=${FUZZ_JOBS:-2}
+# fuzz_one HARNESS: runs it, then reports; exit status 1 on a crash.
+fuzz_one() {
+  local h=$1 exe="$out/${1}_fuzz" dict=()
+  [ -x "$exe" ] || { echo "run-fuzzers: no harness $h" >&2; return 1; }
   mkdir -p "$out/corpus/$h" "$out/crashes/$h"
-  dict=()
   [ -f "$root/fuzz/dict/$h.dict" ] && dict=(-dict="$root/fuzz/dict/$h.dict")
-  echo "run-fuzzers: $h for ${seconds} s"
   if ! "$exe" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=16384 \
       -print_final_stats=1 -artifact_prefix="$out/crashes/$h/" "${dict[@]}" \
       "$out/corpus/$h" "$root/fuzz/corpus/$h" >"$out/$h.log" 2>&1; then
-    echo "run-fuzzers: $h FAILED, see $out/$h.log and $out/crashes/$h/" >&2
-    grep -m5 -E "ERROR|runtime error|SUMMARY" "$out/$h.log" >&2
-    failed=1
-    continue
+    { echo "run-fuzzers: $h FAILED, see $out/$h.log and $out/crashes/$h/"
+      grep -m5 -E "ERROR|runtime error|SUMMARY" "$out/$h.log"; } >&2
+    return 1
   fi
-  grep -E "stat::number_of_executed_units|cov:" "$out/$h.log" | tail -2
+  echo "run-fuzzers: $h for ${seconds} s: $(grep -E "stat::number_of_executed_units" "$out/$h.log" | tail -1)"
+}
+failed=0
+pids=()
+for h in "${harnesses[@]}"; do
+  if [ ${#pids[@]} -ge "$jobs" ]; then
+    wait "${pids[0]}" || failed=1
+    pids=("${pids[@]:1}")
+  fi
+  fuzz_one "$h" &
+  pids+=($!)
 done
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
 exit $failed

@@ -15,7 +15,7 @@ cmake --build "$root/build/native-asan" -j2 || { echo "run-native-tests: build f
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$root/build/native-asan" --output-on-failure --timeout 600 "$@"
+ctest --test-dir "$root/build/native-asan" -j2 --output-on-failure --timeout 600 "$@"
 rc=$?
 echo "run-native-tests: $([ $rc -eq 0 ] && echo passed || echo FAILED) in $(($(date +%s) - began)) s"
 exit $rc

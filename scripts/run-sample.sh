@@ -55,8 +55,16 @@ import -window root "$root/artifacts/sample-start.png"
 echo "run-sample: window up; pressing Start"
 xdotool mousemove 170 220 click 1
 
-installed="$WINEPREFIX/drive_c/Program Files/Dictionary"
-done_installing() { [ ! -e "$installed/language.cf" ] && [ -e "$installed/dict.ini" ]; }
+# The proposed folder is under the program-files folder that Windows gives a
+# 32-bit program: "Program Files (x86)" on 64-bit Windows (and Wine).
+installed=
+done_installing() {
+  local d
+  for d in "$WINEPREFIX/drive_c/Program Files (x86)/Dictionary" "$WINEPREFIX/drive_c/Program Files/Dictionary"; do
+    if [ ! -e "$d/language.cf" ] && [ -e "$d/dict.ini" ]; then installed=$d; return 0; fi
+  done
+  return 1
+}
 if ! wait_for 300 done_installing; then
   echo "run-sample: the installation did not finish" >&2
   import -window root "$root/artifacts/sample-stuck.png"

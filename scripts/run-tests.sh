@@ -2,11 +2,15 @@
 # The project's test command. Installs missing packages (bootstrap.sh),
 # builds everything with the mingw preset and runs every test under Wine
 # (unit tests, hostile inputs, and the end-to-end tests that drive setup.exe
-# on a virtual screen); then builds the portable core natively with clang,
-# ASan and UBSan and runs its unit tests and the kept fuzzing inputs there;
-# then runs each fuzzing harness for FUZZ_SECONDS (default 30; 0 skips).
+# on a virtual screen), two at a time; meanwhile it builds the portable core
+# natively with clang, ASan and UBSan (and the fuzzing harnesses), then runs
+# its unit tests and the kept fuzzing inputs there; then runs each fuzzing
+# harness for FUZZ_SECONDS (default 30; 0 skips), two at a time.
 # Screenshots of the end-to-end tests are copied to ./artifacts/.
-# Usage: scripts/run-tests.sh [CTEST ARGS...]   e.g. -R e2e  or  -R text_tests
+# Usage: scripts/run-tests.sh [--quick] [CTEST ARGS...]   e.g. -R e2e  or  -R text_tests
+#   --quick: the unit and hostile tests of every layer, Wine and native, without
+#   the end-to-end tests, distkit's Linux comparison, the kept fuzzing inputs
+#   and fuzzing (for the edit-build-test loop; the full run before a commit).
 #   With CTEST ARGS only the Wine tests run (a quick selection).
 # When DISPLAY is unset, a private Xvfb (1024x768x24) serves the whole run and
 # is stopped at the end; the 16-bit test starts a display of its own.
@@ -14,6 +18,8 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 began=$(date +%s)
+quick=0
+if [ "${1:-}" = --quick ]; then quick=1; shift; fi
 selection=$#
 
 scripts/bootstrap.sh || { echo "run-tests: installing packages failed" >&2; exit 1; }
@@ -21,12 +27,28 @@ scripts/bootstrap.sh || { echo "run-tests: installing packages failed" >&2; exit
 cmake --preset mingw >/dev/null || { echo "run-tests: configure failed" >&2; exit 1; }
 cmake --build --preset mingw || { echo "run-tests: build failed" >&2; exit 1; }
 
+# The native builds run beside the Wine tests, which mostly wait on Wine and
+# the screen.
+native_pid=
+if [ "$selection" -eq 0 ]; then
+  mkdir -p build
+  {
+    (cd native && cmake --preset native-asan) && cmake --build build/native-asan -j2 &&
+      if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
+        (cd native && cmake --preset native-fuzz) && cmake --build build/native-fuzz -j2
+      fi
+  } >build/native-builds.log 2>&1 &
+  native_pid=$!
+fi
+
+ctest_args=(--preset mingw -j2)
+[ $quick = 1 ] && ctest_args+=(-LE 'e2e|integration')
 # Screenshots of this run only.
 rm -rf build/mingw/artifacts
 if [ -z "${DISPLAY:-}" ]; then
-  scripts/with-display.sh ctest --preset mingw "$@"
+  scripts/with-display.sh ctest "${ctest_args[@]}" "$@"
 else
-  ctest --preset mingw "$@"
+  ctest "${ctest_args[@]}" "$@"
 fi
 rc=$?
 
@@ -36,9 +58,17 @@ if compgen -G "build/mingw/artifacts/*.png" >/dev/null; then
   echo "run-tests: screenshots in artifacts/: $(cd artifacts && ls *.png | tr '\n' ' ')"
 fi
 if [ "$selection" -eq 0 ]; then
-  scripts/run-native-tests.sh || rc=1
-  if [ "${FUZZ_SECONDS:-30}" != 0 ]; then
-    scripts/run-fuzzers.sh "${FUZZ_SECONDS:-30}" || rc=1
+  if ! wait "$native_pid"; then
+    echo "run-tests: a native build failed; its log:" >&2
+    tail -40 build/native-builds.log >&2
+  fi
+  if [ $quick = 1 ]; then
+    scripts/run-native-tests.sh -E fuzz_replay || rc=1
+  else
+    scripts/run-native-tests.sh || rc=1
+    if [ "${FUZZ_SECONDS:-30}" != 0 ]; then
+      scripts/run-fuzzers.sh "${FUZZ_SECONDS:-30}" || rc=1
+    fi
   fi
 fi
 

@@ -10,7 +10,7 @@
 #include "install/sequence.h"
 #include "platform/ui.h"
 #include "script/script.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 namespace {
 

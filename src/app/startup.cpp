@@ -12,7 +12,7 @@
 #include "platform/shell.h"
 #include "script/script.h"
 #include "text/charset.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 namespace {
 

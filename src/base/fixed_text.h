@@ -10,6 +10,9 @@
 #include <initializer_list>
 #include <string_view>
 
+// A path: a wide text of at most 259 characters and its terminator.
+constexpr int kPathCapacity = 260;
+
 template <typename Char, std::size_t N>
 struct FixedText {
   static_assert(N > 0);

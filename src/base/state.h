@@ -12,8 +12,6 @@
 #include "base/fixed_text.h"
 #include "base/window_handles.h"
 
-constexpr int kPathCapacity = 260;
-
 struct InstallState {
   // Paths and texts (capacity in characters, terminator included).
   WideText<kPathCapacity> setupDir;     // current directory at start

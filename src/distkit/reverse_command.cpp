@@ -178,8 +178,8 @@ class TerminalProgress : public ListDisplay {
   explicit TerminalProgress(bool terminal) : terminal_(terminal) {}
 
   void begin() override { start_ = Clock::now(); }
-  void progress(int, const char* percentText) override {
-    percent_ = percentText;
+  void progress(ListMilestone milestone) override {
+    percent_ = std::to_string(milestonePercent(milestone)) + "%";
     if (shown_ || longRunning()) show();
   }
   void counter(int64_t, bool draw) override {

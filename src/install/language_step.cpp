@@ -15,7 +15,7 @@
 #include "platform/ui.h"
 #include "text/charset.h"
 #include "text/collate.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "wordlist/language_config.h"
 
 namespace {
@@ -81,21 +81,21 @@ std::u16string listPath(const char* listName) {
 
 }  // namespace
 
-void buildReversedList(ListSort method) {
-  std::u16string sourcePath = listPath(state.inputListName);
-  std::u16string outputPath = listPath(state.outputListName);
-  std::u16string tempPath(text(StringKey::Install_TaalTemp));
-  std::u16string sortTablePath = u"tables\\";
-  sortTablePath += text(StringKey::Locale);
-  sortTablePath += u".stb";
+ListJob currentListJob(ListJobPaths& paths) {
+  paths.source = listPath(state.inputListName);
+  paths.output = listPath(state.outputListName);
+  paths.temp = text(StringKey::Install_TaalTemp);
+  paths.sortTable = u"tables\\";
+  paths.sortTable += text(StringKey::Locale);
+  paths.sortTable += u".stb";
   // A "tables" folder that is a link is not entered: no table is read.
-  if (platform::linkOnTheWay(u"", sortTablePath)) sortTablePath.clear();
+  if (platform::linkOnTheWay(u"", paths.sortTable)) paths.sortTable.clear();
 
   ListJob job;
-  job.sourcePath = sourcePath;
-  job.tempPath = tempPath;
-  job.outputPath = outputPath;
-  job.sortTablePath = sortTablePath;
+  job.sourcePath = paths.source;
+  job.tempPath = paths.temp;
+  job.outputPath = paths.output;
+  job.sortTablePath = paths.sortTable;
   job.listCodePage = state.listCodePage;
   job.homeCodePage = state.homeCodePage;
   job.debug = state.debugMode != 0;
@@ -105,12 +105,17 @@ void buildReversedList(ListSort method) {
   job.readTo = text(StringKey::Install_ReadTo);
   job.sortTo = text(StringKey::Install_SortTo);
   job.writeTo = text(StringKey::Install_WriteTo);
+  return job;
+}
 
+void buildReversedList() {
+  ListJobPaths paths;
+  ListJob job = currentListJob(paths);
   ListCounts counts;
   counts.records = state.recordCount;
   counts.comparisons.count = state.comparisonCount;
   WindowListDisplay display;
-  ListError error = buildReversedList(job, counts, display, method);
+  ListError error = buildReversedList(job, counts, display);
   state.recordCount = counts.records;
   state.comparisonCount = counts.comparisons.count;
   if (error != ListError::None) listFailed(error, job);

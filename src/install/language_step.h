@@ -3,6 +3,8 @@
 // in dict.ini.
 #pragma once
 
+#include <string>
+
 #include "wordlist/reverser.h"
 
 // Processes every language line, then deletes the configuration file.
@@ -11,4 +13,11 @@ void processLanguages();
 // Builds PathLanguage + outputListName from PathLanguage + inputListName for
 // the current language line, with the code pages, the debug switch and the
 // counters of the InstallState; every failure ends the installation.
-void buildReversedList(ListSort method = ListSort::SortKeys);
+void buildReversedList();
+
+// The job that buildReversedList runs for the current language line; the
+// paths it names are kept in `paths`, which must outlive the job.
+struct ListJobPaths {
+  std::u16string source, output, temp, sortTable;
+};
+ListJob currentListJob(ListJobPaths& paths);

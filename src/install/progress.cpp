@@ -1,7 +1,7 @@
 #include "install/progress.h"
 
 #include "base/state.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 void drawLanguageHeading(const char* name) {
   platform::screen().heading(name, {30, state.headingY, 480, state.headingY + 200});
@@ -44,6 +44,21 @@ void drawDoneMark() {
 void endListDisplay() {
   state.progressY += 50;
   platform::screen().endList();
+}
+
+void WindowListDisplay::progress(ListMilestone milestone) {
+  struct Step {
+    int fillEdge;
+    const char* text;
+  };
+  static constexpr Step kSteps[] = {{0, "0%"},     {64, "10%"},  {117, "25%"},
+                                    {205, "50%"}, {292, "75%"}, {379, "100%"}};
+  const Step& step = kSteps[static_cast<int>(milestone)];
+  drawProgress(step.fillEdge, step.text);
+}
+
+void WindowListDisplay::phase(ListPhase phase, std::u16string_view label) {
+  drawPhaseLabel(label, phase == ListPhase::Sorting ? 400 : 480);
 }
 
 void WindowListDisplay::begin() {

@@ -35,12 +35,10 @@ class WindowListDisplay : public ListDisplay {
  public:
   void begin() override;
   void end() override;
-  void progress(int fillEdge, const char* percentText) override {
-    drawProgress(fillEdge, percentText);
-  }
-  void phase(std::u16string_view label, int rightEdge) override {
-    drawPhaseLabel(label, rightEdge);
-  }
+  // Each milestone fills the bar to its place; the sorting label ends
+  // further left than the others, clear of the comparison counter.
+  void progress(ListMilestone milestone) override;
+  void phase(ListPhase phase, std::u16string_view label) override;
   void done() override { drawDoneMark(); }
   void placeCounter() override { ::placeCounter(); }
   void counter(int64_t value, bool draw) override {

@@ -10,7 +10,7 @@
 #include "base/state.h"
 #include "registry/registry.h"
 #include "text/charset.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 namespace {
 

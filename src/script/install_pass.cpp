@@ -11,7 +11,7 @@
 #include "script/script.h"
 #include "script/script_file.h"
 #include "text/charset.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 namespace {
 

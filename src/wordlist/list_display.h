@@ -6,17 +6,34 @@
 #include <cstdint>
 #include <string_view>
 
+// How far a build has come: the steps of its progress bar.
+enum class ListMilestone {
+  Started,   //   0%
+  Loaded,    //  10%: the source list opened and is being loaded
+  Reversed,  //  25%: the reversed pairs are being written
+  Reread,    //  50%: the reversed pairs are being read back
+  Sorted,    //  75%: the merged list is being written
+  Finished,  // 100%
+};
+inline constexpr int milestonePercent(ListMilestone milestone) {
+  constexpr int kPercent[] = {0, 10, 25, 50, 75, 100};
+  return kPercent[static_cast<int>(milestone)];
+}
+
+// The build's phases, each announced with its label (shown only while
+// debug lines are on).
+enum class ListPhase { Loading, Reversing, Rereading, Sorting, Merging };
+
 class ListDisplay {
  public:
   virtual ~ListDisplay() = default;
   // A list starts and ends (the installer shows the wait cursor meanwhile).
   virtual void begin() {}
   virtual void end() {}
-  // The progress bar filled up to x = fillEdge (31 empty, 379 full).
-  virtual void progress(int fillEdge, const char* percentText) {}
-  // A phase label on the current debug line, ending at x = rightEdge; shown
-  // only while debug lines are on.
-  virtual void phase(std::u16string_view label, int rightEdge) {}
+  // The build has reached a step of its progress.
+  virtual void progress(ListMilestone milestone) {}
+  // A phase begins, with its label; announced only while debug lines are on.
+  virtual void phase(ListPhase phase, std::u16string_view label) {}
   // The current phase is done: "Done", and the next debug line.
   virtual void done() {}
   // The counter moves to the current debug line.

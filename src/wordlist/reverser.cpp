@@ -225,18 +225,9 @@ Buffer<uint32_t> sortByKeys(const WordList& list, const WordOrder& wordOrder,
   return order;
 }
 
-// qsort with the comparators themselves; equal headwords keep the order of
-// the records, as with the keys (the entries lie in record order in one
-// array, so their addresses decide).
-int (*listComparator)(const void*, const void*) = nullptr;
-
-int compareWithRecordOrder(const void* a, const void* b) {
-  int c = listComparator(a, b);
-  if (c != 0) return c;
-  const WordEntry* x = *static_cast<const WordEntry* const*>(a);
-  const WordEntry* y = *static_cast<const WordEntry* const*>(b);
-  return (x > y) - (x < y);
-}
+// A sort with the comparators themselves, one call per comparison; equal
+// headwords keep the order of the records, as with the keys.
+using EntryComparator = int (*)(const void*, const void*);
 
 Buffer<uint32_t> sortPerComparison(const WordList& list, uint32_t headwordCodePage,
                                    ComparisonCounter& counter) {
@@ -250,8 +241,11 @@ Buffer<uint32_t> sortPerComparison(const WordList& list, uint32_t headwordCodePa
     pointers[i] = &entries[i];
   }
   setEntryComparison(&counter, headwordCodePage);
-  listComparator = sortTableLoaded ? compareBySortTable : compareByLocale;
-  std::qsort(pointers.get(), n, sizeof(WordEntry*), compareWithRecordOrder);
+  EntryComparator compare = sortTableLoaded ? compareBySortTable : compareByLocale;
+  // A merge sort: it stays within the array even should a comparison not
+  // be consistent, and keeps equal headwords in record order.
+  std::stable_sort(pointers.get(), pointers.get() + n,
+                   [compare](WordEntry* const& x, WordEntry* const& y) { return compare(&x, &y) < 0; });
   setEntryComparison(nullptr, headwordCodePage);
   for (int32_t i = 0; i < n; ++i) indexes[i] = static_cast<uint32_t>(pointers[i] - entries.get());
   return indexes;
@@ -330,7 +324,7 @@ class ListBuild {
     if (platform::linkOnTheWay(u"", job_.sourcePath)) return ListError::SourceMissing;
     source = platform::File::open(job_.sourcePath, platform::OpenMode::ReadBinary);
     if (!source) return ListError::SourceMissing;
-    display_.progress(64, "10%");
+    display_.progress(ListMilestone::Loaded);
     display_.placeCounter();
     return load(source, job_.listCodePage, job_.homeCodePage, ListError::SourceOutOfMemory,
                 ListError::SourceReadFailed);
@@ -346,8 +340,8 @@ class ListBuild {
     if (platform::linkOnTheWay(u"", job_.tempPath)) return ListError::TempCreateFailed;
     temp = platform::File::open(job_.tempPath, platform::OpenMode::CreateBinary);
     if (!temp) return ListError::TempCreateFailed;
-    display_.progress(117, "25%");
-    phase(job_.writeTemp);
+    display_.progress(ListMilestone::Reversed);
+    phase(ListPhase::Reversing, job_.writeTemp);
     display_.placeCounter();
     if (!reverseEntries(list_, temp, job_, display_)) return ListError::TempWriteFailed;
     list_.release();
@@ -362,8 +356,8 @@ class ListBuild {
   ListError readPairsBack(platform::File& temp) {
     temp = platform::File::open(job_.tempPath, platform::OpenMode::ReadBinary);
     if (!temp) return ListError::TempOpenFailed;
-    display_.progress(205, "50%");
-    phase(job_.readTo);
+    display_.progress(ListMilestone::Reread);
+    phase(ListPhase::Rereading, job_.readTo);
     display_.placeCounter();
     return load(temp, job_.homeCodePage, job_.listCodePage, ListError::TempOutOfMemory,
                 ListError::TempReadFailed);
@@ -400,7 +394,7 @@ class ListBuild {
     if (!output) return ListError::OutputCreateFailed;
     replacementCreated_ = true;
     if (job_.debug) {
-      display_.phase(job_.sortTo, 400);
+      phase(ListPhase::Sorting, job_.sortTo);
       display_.placeCounter();
     }
     loadSortTable(job_.sortTablePath);
@@ -413,8 +407,8 @@ class ListBuild {
   }
 
   ListError mergeInto(platform::File& output, Buffer<uint32_t>& order) {
-    display_.progress(292, "75%");
-    phase(job_.writeTo);
+    display_.progress(ListMilestone::Sorted);
+    phase(ListPhase::Merging, job_.writeTo);
     display_.placeCounter();
     if (!mergeAndWrite(list_, order.get(), output, job_, display_)) {
       return ListError::OutputWriteFailed;
@@ -446,8 +440,8 @@ class ListBuild {
     replacementCreated_ = false;
   }
 
-  void phase(std::u16string_view label) {
-    if (job_.debug) display_.phase(label, 480);
+  void phase(ListPhase phase, std::u16string_view label) {
+    if (job_.debug) display_.phase(phase, label);
   }
 
  private:
@@ -488,8 +482,8 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
                             ListSort method) {
   ListBuild build(job, counts, display);
   display.begin();
-  display.progress(0, "0%");
-  build.phase(job.readFrom);
+  display.progress(ListMilestone::Started);
+  build.phase(ListPhase::Loading, job.readFrom);
 
   if (job.pathLimit > 0 && job.sourcePath.size() >= job.pathLimit) {
     return ListError::SourcePathTooLong;
@@ -513,7 +507,7 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
     return error;
   }
   platform::removeFileNotLink(job.tempPath);
-  display.progress(379, "100%");
+  display.progress(ListMilestone::Finished);
   display.end();
   return ListError::None;
 }

@@ -6,7 +6,7 @@
 #include "base/state.h"
 #include "install/sequence.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 using testing_support::ScratchDir;
 using testing_support::shownBoxes;

@@ -22,7 +22,7 @@
 #include "support/planted_link.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 using namespace hostile;
 using testing_support::contentOf;

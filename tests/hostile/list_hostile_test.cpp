@@ -12,7 +12,7 @@
 #include "platform/collate.h"
 #include "platform/file.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 #include "wordlist/list_helpers.h"
 #include "wordlist/records.h"

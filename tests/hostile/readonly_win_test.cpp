@@ -14,7 +14,7 @@
 #include "install/registry_step.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 #include "install/language_step.h"
 

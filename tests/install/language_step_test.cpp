@@ -13,7 +13,7 @@
 #include "platform/screen.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 
 using testing_support::ScratchDir;

@@ -14,7 +14,7 @@
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/collate.h"
 
 using testing_support::ScratchDir;

@@ -6,7 +6,7 @@
 
 #include "script/script.h"
 #include "script/script_fixture.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 
 namespace script_test {
 namespace {

@@ -8,7 +8,7 @@ using namespace std::string_literals;
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "text/strings_pack.h"
 
 using testing_support::packedStrings;

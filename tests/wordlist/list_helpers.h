@@ -15,7 +15,7 @@
 #include "platform/collate.h"
 #include "support/test_support.h"
 #include "text/collate.h"
-#include "text/strings.h"
+#include "text/strings_step.h"
 #include "wordlist/entry_order.h"
 #include "wordlist/records.h"
 
@@ -94,7 +94,15 @@ class ListBuildTest : public ::testing::Test {
 
   std::vector<Pair> build(const std::string& source, ListSort method = ListSort::SortKeys) {
     dir.write(u"in.lst", source);
-    buildReversedList(method);
+    if (method == ListSort::SortKeys) {
+      buildReversedList();
+    } else {
+      // The reference sort, through the word-list layer with the step's job.
+      ListJobPaths paths;
+      ListCounts counts;
+      WindowListDisplay display;
+      EXPECT_EQ(buildReversedList(currentListJob(paths), counts, display, method), ListError::None);
+    }
     EXPECT_FALSE(dir.exists(u"taal.tmp")) << "the temporary file is deleted";
     EXPECT_FALSE(dir.exists(u"out.lst.$$$")) << "the replacement has become the list";
     return parse(dir.read(u"out.lst"));
