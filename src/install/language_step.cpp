@@ -11,6 +11,7 @@
 #include "install/progress.h"
 #include "install/registry_step.h"
 #include "platform/file.h"
+#include "platform/links.h"
 #include "platform/ui.h"
 #include "text/charset.h"
 #include "text/collate.h"
@@ -87,6 +88,8 @@ ListJob currentListJob(ListJobPaths& paths) {
   paths.sortTable = u"tables\\";
   paths.sortTable += text(StringKey::Locale);
   paths.sortTable += u".stb";
+  // A "tables" folder that is a link is not entered: no table is read.
+  if (platform::linkOnTheWay(u"", paths.sortTable)) paths.sortTable.clear();
 
   ListJob job;
   job.sourcePath = paths.source;
@@ -120,6 +123,11 @@ void buildReversedList() {
 
 void processLanguages() {
   std::u16string_view configName = text(StringKey::Install_TaalCf);
+  // The file is deleted at the end: one that is a link, or lies behind one,
+  // is refused before anything is written.
+  if (platform::isLink(configName) || platform::linkOnTheWay(u"", configName)) {
+    raiseFatal(u"Can't open LANGUAGE.CF");
+  }
   platform::File config = platform::File::open(configName, platform::OpenMode::ReadText);
   if (!config) raiseFatal(u"Can't open LANGUAGE.CF");
 
@@ -164,5 +172,8 @@ void processLanguages() {
   // deleted when every language in it has been processed.
   if (config.failed()) raiseFatal(u"Can't read LANGUAGE.CF");
   config.close();
-  platform::removeFile(configName);
+  // Never through a link that took the file's place meanwhile.
+  if (platform::removeFileNotLink(configName) == platform::NameChange::Link) {
+    raiseFatal(u"Can't open LANGUAGE.CF");
+  }
 }

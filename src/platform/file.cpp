@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/faults.h"
+#include "platform/links.h"
 
 #if defined(_WIN32)
 #define SEEK64 _fseeki64
@@ -40,8 +41,13 @@ File& File::operator=(File&& other) noexcept {
 File File::open(std::u16string_view path, OpenMode mode) {
   File f;
   bool write = mode == OpenMode::WriteBinary || mode == OpenMode::WriteText;
-  f.text_ = mode == OpenMode::ReadText || mode == OpenMode::WriteText;
-  f.stream_ = detail::openStream(path, write ? "wb" : "rb");
+  f.text_ = mode == OpenMode::ReadText || mode == OpenMode::WriteText ||
+            mode == OpenMode::CreateText;
+  if (mode == OpenMode::CreateBinary || mode == OpenMode::CreateText) {
+    f.stream_ = detail::createNewStream(path);
+  } else {
+    f.stream_ = detail::openStream(path, write ? "wb" : "rb");
+  }
   return f;
 }
 

@@ -22,6 +22,13 @@ enum class OpenMode {
   WriteBinary,  // "wb": created or truncated
   ReadText,     // "rt"
   WriteText,    // "wt": created or truncated
+  // A side file of the program's own, made new: a plain file left under the
+  // name (by a run that was cut short) is removed first; a link, other
+  // reparse point or folder of that name is left alone and the open fails.
+  // The file is created only where no name exists, so nothing is ever
+  // written through an existing name (see links.h).
+  CreateBinary,
+  CreateText,
 };
 
 class File {

@@ -18,6 +18,7 @@
 #include "base/buffer.h"
 #include "base/fields.h"
 #include "platform/file.h"
+#include "platform/links.h"
 #include "registry/sort_slot.h"
 #include "text/charset.h"
 #include "text/collate.h"
@@ -80,9 +81,12 @@ class TmpFile {
  public:
   explicit TmpFile(std::u16string_view path) : path_(path) {}
 
-  // Creates tmp.ini; false when it cannot be created.
+  // Creates tmp.ini; false when it cannot be created. A plain tmp.ini left
+  // by a run that was cut short is replaced; one that is a link, or lies
+  // behind one, is left alone.
   bool create() {
-    file_ = File::open(path_, OpenMode::WriteText);
+    if (platform::linkOnTheWay(u"", path_)) return false;
+    file_ = File::open(path_, OpenMode::CreateText);
     return file_.isOpen();
   }
   void put(std::string_view text) {
@@ -100,7 +104,7 @@ class TmpFile {
   // Closes and removes tmp.ini, leaving dict.ini as it is.
   void abandon() {
     file_.close();
-    platform::removeFile(path_);
+    platform::removeFileNotLink(path_);
   }
   RegistryStatus abandonWith(RegistryStatus status) {
     abandon();
@@ -116,7 +120,7 @@ class TmpFile {
     ok = file_.close() && ok;
     if (!ok) return abandonWith(RegistryStatus::TmpWriteFailed);
     source.close();
-    if (!platform::replaceFile(path_, registryPath)) {
+    if (!platform::replaceFileNotLink(path_, registryPath)) {
       return abandonWith(RegistryStatus::ReplaceFailed);
     }
     return RegistryStatus::Done;
@@ -129,8 +133,15 @@ class TmpFile {
   bool writeFailed_ = false;
 };
 
+// A dict.ini that is a link, or lies behind one, is not replaced: it is
+// refused before anything is written.
+bool registryBehindLink(const RegistryJob& job) {
+  return platform::linkOnTheWay(u"", job.registryPath) || platform::isLink(job.registryPath);
+}
+
 // Opens dict.ini for reading and creates tmp.ini for a change.
 RegistryStatus openForChange(const RegistryJob& job, File& source, TmpFile& tmp) {
+  if (registryBehindLink(job)) return RegistryStatus::ReplaceFailed;
   source = File::open(job.registryPath, OpenMode::ReadText);
   if (!source) return RegistryStatus::RegistryMissing;
   // A registry marked read-only is left as its owner wants it.
@@ -353,6 +364,7 @@ bool copyWithSortedEntries(LineReader& reader, TmpFile& tmp, const SectionEntrie
 // The sort's second pass: dict.ini read again and replaced by the rewrite.
 // When nothing follows the entries, the file ends with the EOF marker.
 RegistryStatus rewriteSection(const RegistryJob& job, const SectionEntries& entries) {
+  if (registryBehindLink(job)) return RegistryStatus::ReplaceFailed;
   File source = File::open(job.registryPath, OpenMode::ReadText);
   if (!source) return RegistryStatus::RegistryMissing;
   TmpFile tmp(job.tmpPath);

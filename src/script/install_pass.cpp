@@ -5,6 +5,7 @@
 #include "base/fatal.h"
 #include "base/state.h"
 #include "platform/file.h"
+#include "platform/links.h"
 #include "platform/profile.h"
 #include "platform/screen.h"
 #include "script/script.h"
@@ -22,8 +23,19 @@ Path sourcePrefix() {
   return prefix;
 }
 
+// Nothing is written through a link below installDir: a destination that
+// is one, or whose way from installDir passes through one, is skipped like
+// any copy that fails. installDir itself may be a link (the user's choice).
+bool throughLink(std::u16string_view relative, const Path& destination) {
+  return platform::linkOnTheWay(state.installDir.view(), relative) ||
+         platform::isLink(destination.view());
+}
+
 // Shows the destination in the window, then copies over whatever is there.
-void copyShown(std::u16string_view source, const Path& destination) {
+// `relative` is the destination below installDir.
+void copyShown(std::u16string_view source, std::u16string_view relative,
+               const Path& destination) {
+  if (throughLink(relative, destination)) return;
   platform::screen().showDestination(destination.view());
   platform::copyFile(source, destination.view());
 }
@@ -51,18 +63,22 @@ void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
   if (!search.first(pattern)) return;
   do {
     if (search.isDirectory()) continue;
-    Path destination;
-    if (!joinPath(destination, {state.installDir.view(), subfolder, u"\\", search.name()})) {
+    Path destination, relative;
+    if (!joinPath(relative, {subfolder, u"\\", search.name()}) ||
+        !joinPath(destination, {state.installDir.view(), relative.view()})) {
       continue;
     }
-    copyShown(search.name(), destination);
+    copyShown(search.name(), relative.view(), destination);
   } while (search.next());
 }
 
 void makeDirectory(const char* argument) {
   Path path;
   ScriptText relative = wideScriptText(argument, state.uiCodePage);
-  if (joinPath(path, {state.installDir.view(), relative.view()})) {
+  // A link of that name, or a folder on the way that is one, is not
+  // entered.
+  if (joinPath(path, {state.installDir.view(), relative.view()}) &&
+      !throughLink(relative.view(), path)) {
     platform::createDirectory(path.view());
   }
 }
@@ -101,7 +117,7 @@ void copyOne(const ScriptTokens& tokens) {
       !joinPath(destination, {state.installDir.view(), to.view()})) {
     return;
   }
-  copyShown(source.view(), destination);
+  copyShown(source.view(), to.view(), destination);
 }
 
 // "xcopy pattern [subfolder]": the files of setupDir that match.

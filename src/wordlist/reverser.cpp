@@ -12,6 +12,7 @@
 #include "base/ascii.h"
 #include "base/buffer.h"
 #include "platform/file.h"
+#include "platform/links.h"
 #include "text/charset.h"
 #include "text/collate.h"
 #include "wordlist/entry_order.h"
@@ -316,7 +317,11 @@ class ListBuild {
     counts_.comparisons.display = &display;
   }
 
+  // Every name is relative to the installation folder, the current
+  // directory; no folder on the way to one may be a link (the build would
+  // read or write wherever it points).
   ListError loadSource(platform::File& source) {
+    if (platform::linkOnTheWay(u"", job_.sourcePath)) return ListError::SourceMissing;
     source = platform::File::open(job_.sourcePath, platform::OpenMode::ReadBinary);
     if (!source) return ListError::SourceMissing;
     display_.progress(ListMilestone::Loaded);
@@ -332,7 +337,8 @@ class ListBuild {
         equalsIgnoringAsciiCase(job_.tempPath, job_.outputPath)) {
       return ListError::TempCreateFailed;
     }
-    temp = platform::File::open(job_.tempPath, platform::OpenMode::WriteBinary);
+    if (platform::linkOnTheWay(u"", job_.tempPath)) return ListError::TempCreateFailed;
+    temp = platform::File::open(job_.tempPath, platform::OpenMode::CreateBinary);
     if (!temp) return ListError::TempCreateFailed;
     display_.progress(ListMilestone::Reversed);
     phase(ListPhase::Reversing, job_.writeTemp);
@@ -373,16 +379,18 @@ class ListBuild {
     return ListError::None;
   }
 
-  // Creates the replacement (one left by a run that was cut short is
-  // overwritten), then sorts. A list marked read-only is refused here, as
-  // opening it for writing always was: its owner does not want it replaced.
+  // Creates the replacement (a plain one left by a run that was cut short is
+  // removed first), then sorts. A list marked read-only is refused here, as
+  // opening it for writing always was: its owner does not want it replaced;
+  // so is a list that is a link, or lies behind one.
   ListError sort(platform::File& output, ListSort method, Buffer<uint32_t>& order) {
     if (namedLikeReplacement(job_.outputPath) || platform::isReadOnly(job_.outputPath) ||
+        platform::linkOnTheWay(u"", job_.outputPath) || platform::isLink(job_.outputPath) ||
         equalsIgnoringAsciiCase(replacement_, job_.sourcePath) ||
         equalsIgnoringAsciiCase(replacement_, job_.tempPath)) {
       return ListError::OutputCreateFailed;
     }
-    output = platform::File::open(replacement_, platform::OpenMode::WriteBinary);
+    output = platform::File::open(replacement_, platform::OpenMode::CreateBinary);
     if (!output) return ListError::OutputCreateFailed;
     replacementCreated_ = true;
     if (job_.debug) {
@@ -417,7 +425,7 @@ class ListBuild {
     bool written = output.flush();
     written = output.close() && written;
     if (!written) return ListError::OutputWriteFailed;
-    if (!platform::replaceFile(replacement_, job_.outputPath)) {
+    if (!platform::replaceFileNotLink(replacement_, job_.outputPath)) {
       return ListError::OutputReplaceFailed;
     }
     replacementCreated_ = false;
@@ -428,7 +436,7 @@ class ListBuild {
   void discardReplacement(platform::File& output) {
     if (!replacementCreated_) return;
     output.close();
-    platform::removeFile(replacement_);
+    platform::removeFileNotLink(replacement_);
     replacementCreated_ = false;
   }
 
@@ -498,7 +506,7 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
     build.discardReplacement(output);
     return error;
   }
-  platform::removeFile(job.tempPath);
+  platform::removeFileNotLink(job.tempPath);
   display.progress(ListMilestone::Finished);
   display.end();
   return ListError::None;

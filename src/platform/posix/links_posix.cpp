@@ -1,0 +1,124 @@
+// Link checks on a POSIX host: names are looked at with lstat and changed
+// relative to their folder, opened with O_NOFOLLOW | O_DIRECTORY, so that
+// the native build runs the same decisions with real symbolic links, file
+// links included.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "platform/faults.h"
+#include "platform/links.h"
+#include "platform/posix/host_path.h"
+
+using platform::posix::hostPath;
+
+namespace platform {
+
+namespace {
+
+// The folder that holds a name, opened without following a link, and the
+// name in it.
+class Folder {
+ public:
+  explicit Folder(const std::string& path) {
+    std::size_t cut = path.find_last_of('/');
+    std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+    name_ = cut == std::string::npos ? path : path.substr(cut + 1);
+    fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) errno_ = errno;
+  }
+  ~Folder() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  bool valid() const { return fd_ >= 0 && !name_.empty(); }
+  // ELOOP/ENOTDIR: the folder itself is a link.
+  bool folderIsLink() const { return fd_ < 0 && (errno_ == ELOOP || errno_ == ENOTDIR); }
+  int fd() const { return fd_; }
+  const char* name() const { return name_.c_str(); }
+
+  // The name as a name to change: Done for a plain file.
+  NameChange plainFile() const {
+    struct stat st;
+    if (fstatat(fd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return NameChange::Failed;
+    if (S_ISLNK(st.st_mode)) return NameChange::Link;
+    if (!S_ISREG(st.st_mode)) return NameChange::Failed;
+    return NameChange::Done;
+  }
+
+ private:
+  std::string name_;
+  int fd_ = -1;
+  int errno_ = 0;
+};
+
+}  // namespace
+
+namespace detail {
+
+bool isReparsePoint(std::u16string_view path) {
+  std::optional<std::string> p = hostPath(path);
+  struct stat st;
+  return p && lstat(p->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool isMissing(std::u16string_view path) {
+  std::optional<std::string> p = hostPath(path);
+  struct stat st;
+  return p && lstat(p->c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+std::FILE* createNewStream(std::u16string_view path) {
+  if (faults::reportsLink(path)) return nullptr;
+  if (removeFileNotLink(path) == NameChange::Link) return nullptr;
+  std::optional<std::string> p = hostPath(path);
+  if (!p) return nullptr;
+  Folder folder(*p);
+  if (!folder.valid()) return nullptr;
+  int fd = openat(folder.fd(), folder.name(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0666);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = fdopen(fd, "wb");
+  if (!stream) close(fd);
+  return stream;
+}
+
+}  // namespace detail
+
+NameChange removeFileNotLink(std::u16string_view path) {
+  if (faults::reportsLink(path)) return NameChange::Link;
+  std::optional<std::string> p = hostPath(path);
+  if (!p) return NameChange::Failed;
+  Folder folder(*p);
+  if (folder.folderIsLink()) return NameChange::Link;
+  if (!folder.valid()) return NameChange::Failed;
+  NameChange kind = folder.plainFile();
+  if (kind != NameChange::Done) return kind;
+  return unlinkat(folder.fd(), folder.name(), 0) == 0 ? NameChange::Done : NameChange::Failed;
+}
+
+bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
+  if (faults::reportsLink(from) || faults::reportsLink(to)) return false;
+  if (faults::shouldFail(faults::Op::Rename)) return false;
+  std::optional<std::string> a = hostPath(from), b = hostPath(to);
+  if (!a || !b) return false;
+  Folder source(*a), target(*b);
+  if (!source.valid() || !target.valid() || source.plainFile() != NameChange::Done) return false;
+  NameChange existing = target.plainFile();
+  if (existing == NameChange::Link) return false;
+  struct stat st;
+  if (existing == NameChange::Failed &&
+      fstatat(target.fd(), target.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    return false;  // a folder or another kind of file
+  }
+  // renameat replaces the name `to`, never the target of a link.
+  return renameat(source.fd(), source.name(), target.fd(), target.name()) == 0;
+}
+
+}  // namespace platform
