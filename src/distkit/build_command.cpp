@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "distkit/outcome.h"
 #include "distkit/build.h"
 #include "distkit/build_description.h"
 #include "distkit/check_parts.h"
@@ -18,8 +19,6 @@
 #include "text/strings.h"
 
 namespace {
-
-constexpr int kFailed = 2;
 
 // ---- The marker of a folder that distkit build made ----
 //
@@ -532,8 +531,7 @@ std::vector<CheckProblem> buildDistribution(std::u16string_view description,
 
 int runBuildCommand(const Args& args) {
   if (args.size() != 2) {
-    std::fputs("usage: distkit build DESCRIPTION OUTDIR\n", stderr);
-    return kFailed;
+    return distkit::usageError("usage: distkit build DESCRIPTION OUTDIR");
   }
   std::vector<CheckProblem> notes;
   std::vector<CheckProblem> problems = buildDistribution(args[0], args[1], &notes);
@@ -548,9 +546,9 @@ int runBuildCommand(const Args& args) {
   std::string folder = platform::utf16ToUtf8(args[1]);
   if (problems.empty()) {
     std::fprintf(stderr, "%s: setup folder written\n", folder.c_str());
-    return 0;
+    return distkit::kExitOk;
   }
   std::fprintf(stderr, "%s: %zu problem%s found; nothing written\n", folder.c_str(),
                problems.size(), problems.size() == 1 ? "" : "s");
-  return kFailed;
+  return distkit::kExitRefused;
 }

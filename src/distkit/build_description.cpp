@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "distkit/check_parts.h"
 #include "distkit/setup_names.h"
 #include "distkit/tool_files.h"
@@ -27,14 +27,6 @@ std::u16string_view trim(std::u16string_view s) {
   while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r'))
     s.remove_suffix(1);
   return s;
-}
-
-bool sameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-  }
-  return true;
 }
 
 // The description's lines, to tell where a section or key stands. Values are
@@ -68,7 +60,7 @@ class DescriptionLines {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
       std::u16string_view line = trim(lines_[i]);
       if (line.size() >= 2 && line.front() == u'[' && line.back() == u']' &&
-          sameName(trim(line.substr(1, line.size() - 2)), name)) {
+          equalsIgnoringAsciiCase(trim(line.substr(1, line.size() - 2)), name)) {
         return static_cast<int>(i) + 1;
       }
     }
@@ -84,7 +76,7 @@ class DescriptionLines {
       std::u16string_view line = trim(lines_[i]);
       if (!line.empty() && line.front() == u'[') break;
       std::size_t eq = line.find(u'=');
-      if (eq != std::u16string_view::npos && sameName(trim(line.substr(0, eq)), keyName))
+      if (eq != std::u16string_view::npos && equalsIgnoringAsciiCase(trim(line.substr(0, eq)), keyName))
         return static_cast<int>(i) + 1;
     }
     return at;
@@ -236,18 +228,12 @@ class DescriptionReader {
   }
 
   void packStringsSource(const Named& named, std::u16string name) {
-    std::string text, packed, error;
+    std::string text, packed;
     if (!readSource(named, text)) return;
     std::vector<std::string> warnings;
-    if (!packStrings(text, packed, error, &warnings)) {
-      // The packer names the line as "line N: ".
-      int line = 0;
-      if (error.rfind("line ", 0) == 0) {
-        line = std::atoi(error.c_str() + 5);
-        std::size_t colon = error.find(": ");
-        if (colon != std::string::npos) error = error.substr(colon + 2);
-      }
-      problems_.push_back({named.shown, line, error});
+    StringsSourceProblem problem;
+    if (!packStrings(text, packed, problem, &warnings)) {
+      problems_.push_back({named.shown, problem.line, problem.message});
       return;
     }
     add(std::move(name), std::move(packed), {named.shown, false, named.line, {}});

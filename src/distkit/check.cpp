@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "distkit/check_parts.h"
 #include "platform/file.h"
 #include "platform/utf8.h"

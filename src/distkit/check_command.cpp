@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "distkit/outcome.h"
 #include "distkit/check.h"
 #include "distkit/commands.h"
 #include "platform/utf8.h"
@@ -10,8 +11,7 @@
 
 int runCheckCommand(const Args& args) {
   if (args.size() != 1) {
-    std::fputs("usage: distkit check SETUPDIR\n", stderr);
-    return 2;
+    return distkit::usageError("usage: distkit check SETUPDIR");
   }
   std::vector<CheckProblem> problems = checkDistribution(args[0]);
   for (const CheckProblem& problem : problems) {
@@ -21,9 +21,9 @@ int runCheckCommand(const Args& args) {
   std::string folder = platform::utf16ToUtf8(args[0]);
   if (problems.empty()) {
     std::fprintf(stderr, "%s: no problems found\n", folder.c_str());
-    return 0;
+    return distkit::kExitOk;
   }
   std::fprintf(stderr, "%s: %zu problem%s found\n", folder.c_str(), problems.size(),
                problems.size() == 1 ? "" : "s");
-  return 1;
+  return distkit::kExitProblems;
 }

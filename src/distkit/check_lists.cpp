@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "base/lines.h"
 #include "distkit/check_parts.h"
 #include "distkit/setup_names.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "distkit/check_parts.h"
 #include "platform/utf8.h"
 #include "script/script_file.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "distkit/outcome.h"
 #include "distkit/commands.h"
 #include "distkit/console.h"
 #include "distkit/tool_files.h"
@@ -13,11 +14,8 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
-
-int fail(const std::string& message, int code) {
-  std::fprintf(stderr, "distkit list: %s\n", message.c_str());
-  return code;
+int fail(const std::string& message, distkit::ExitCode code) {
+  return distkit::fail("list", message, code);
 }
 
 struct Options {
@@ -60,7 +58,7 @@ bool parseOptions(const Args& args, std::size_t positional, Options& options, st
 int pack(const Options& options) {
   std::string text;
   if (!readWholeFile(options.in, text))
-    return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", 1);
+    return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", distkit::kExitProblems);
   std::vector<ListTextProblem> problems;
   std::string records =
       packListText(text, options.wordCodePage, options.translationsCodePage, problems);
@@ -69,27 +67,27 @@ int pack(const Options& options) {
       std::fprintf(stderr, "%s:%d: %s\n", platform::utf16ToUtf8(options.in).c_str(), p.line,
                    p.message.c_str());
     }
-    return fail(std::to_string(problems.size()) + " line(s) refused; nothing written", kUsageError);
+    return fail(std::to_string(problems.size()) + " line(s) refused; nothing written", distkit::kExitRefused);
   }
   // Written beside the destination first, so that a failed write never
   // leaves a partial list under the real name.
   std::u16string partial = options.out + u".part";
   platform::File file = platform::File::open(partial, platform::OpenMode::WriteBinary);
-  if (!file) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", 1);
+  if (!file) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", distkit::kExitProblems);
   bool written = file.write(records.data(), records.size()) == records.size() && file.flush();
   written = file.close() && written;
   if (!written || !platform::replaceFile(partial, options.out)) {
     platform::removeFile(partial);
-    return fail("cannot write \"" + platform::utf16ToUtf8(options.out) + "\"", 1);
+    return fail("cannot write \"" + platform::utf16ToUtf8(options.out) + "\"", distkit::kExitProblems);
   }
   std::fprintf(stderr, "%zu records\n", records.size() / kWordRecordSize);
-  return 0;
+  return distkit::kExitOk;
 }
 
 int unpack(const Options& options) {
   std::string records;
   if (!readWholeFile(options.in, records))
-    return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", 1);
+    return fail("cannot read \"" + platform::utf16ToUtf8(options.in) + "\"", distkit::kExitProblems);
   if (records.size() % kWordRecordSize != 0) {
     std::fprintf(stderr, "distkit list: %zu trailing bytes ignored\n",
                  records.size() % kWordRecordSize);
@@ -97,9 +95,9 @@ int unpack(const Options& options) {
   std::string text = unpackListRecords(records, options.wordCodePage, options.translationsCodePage);
   setBinaryStdout();  // LF line ends, as packed
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-    return fail("cannot write the output", 1);
+    return fail("cannot write the output", distkit::kExitProblems);
   }
-  return 0;
+  return distkit::kExitOk;
 }
 
 }  // namespace
@@ -108,12 +106,12 @@ int runListCommand(const Args& args) {
   std::string error;
   Options options;
   if (!args.empty() && args[0] == u"pack") {
-    if (!parseOptions(args, 2, options, error)) return fail(error, kUsageError);
+    if (!parseOptions(args, 2, options, error)) return fail(error, distkit::kExitRefused);
     return pack(options);
   }
   if (!args.empty() && args[0] == u"unpack") {
-    if (!parseOptions(args, 1, options, error)) return fail(error, kUsageError);
+    if (!parseOptions(args, 1, options, error)) return fail(error, distkit::kExitRefused);
     return unpack(options);
   }
-  return fail("usage: distkit list pack|unpack ...", kUsageError);
+  return fail("usage: distkit list pack|unpack ...", distkit::kExitRefused);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "distkit/commands.h"
+#include "distkit/outcome.h"
 #include "platform/process.h"
 #include "platform/utf8.h"
 
@@ -24,7 +25,7 @@ void usage() {
 int runDistkit(const Args& commandLine) {
   if (commandLine.empty()) {
     usage();
-    return 2;
+    return distkit::kExitRefused;
   }
   const std::u16string& command = commandLine[0];
   Args args(commandLine.begin() + 1, commandLine.end());
@@ -34,7 +35,7 @@ int runDistkit(const Args& commandLine) {
   if (command == u"check") return runCheckCommand(args);
   if (command == u"build") return runBuildCommand(args);
   usage();
-  return 2;
+  return distkit::kExitRefused;
 }
 
 #ifdef _WIN32
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
     std::u16string argument;
     if (!platform::utf8ToUtf16(argv[i], argument)) {
       std::fprintf(stderr, "distkit: argument %d is not valid UTF-8\n", i);
-      return 2;
+      return distkit::kExitRefused;
     }
     commandLine.push_back(std::move(argument));
   }

@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 
+#include "distkit/outcome.h"
 #include "distkit/commands.h"
 #include "distkit/console.h"
 #include "distkit/tool_files.h"
@@ -29,13 +30,9 @@
 
 namespace {
 
-constexpr int kFailed = 2;
 constexpr std::size_t kSortTableBytes = 256;
 
-int fail(const std::string& message) {
-  std::fprintf(stderr, "distkit reverse: %s\n", message.c_str());
-  return kFailed;
-}
+int fail(const std::string& message) { return distkit::fail("reverse", message); }
 
 std::string shown(std::u16string_view path) { return "\"" + platform::utf16ToUtf8(path) + "\""; }
 
@@ -264,7 +261,7 @@ int reverse(const Options& options) {
     platform::removeFile(list);
     return fail("cannot write " + shown(options.out));
   }
-  return 0;
+  return distkit::kExitOk;
 }
 
 }  // namespace

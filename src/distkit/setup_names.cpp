@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "platform/utf8.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "distkit/outcome.h"
 #include "distkit/commands.h"
 #include "distkit/console.h"
 #include "platform/file.h"
@@ -17,12 +18,7 @@
 
 namespace {
 
-constexpr int kFailed = 2;
-
-int fail(const std::string& message) {
-  std::fprintf(stderr, "distkit strings: %s\n", message.c_str());
-  return kFailed;
-}
+int fail(const std::string& message) { return distkit::fail("strings", message); }
 
 bool readWhole(std::u16string_view path, std::string& data, std::string& error) {
   platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
@@ -71,14 +67,15 @@ int pack(const std::u16string& in, const std::u16string& out) {
   std::string source, packed, error;
   if (!readWhole(in, source, error)) return fail(error);
   std::vector<std::string> warnings;
-  if (!packStrings(source, packed, error, &warnings))
-    return fail(platform::utf16ToUtf8(in) + ": " + error);
+  StringsSourceProblem problem;
+  if (!packStrings(source, packed, problem, &warnings))
+    return fail(platform::utf16ToUtf8(in) + ": " + problem.text());
   for (const std::string& w : warnings) {
     std::fprintf(stderr, "distkit strings: warning: %s: %s\n", platform::utf16ToUtf8(in).c_str(),
                  w.c_str());
   }
   if (!writeReplacing(out, packed, error)) return fail(error);
-  return 0;
+  return distkit::kExitOk;
 }
 
 int unpack(const std::u16string& in) {
@@ -92,7 +89,7 @@ int unpack(const std::u16string& in) {
       std::fflush(stdout) != 0) {
     return fail("cannot write to standard output");
   }
-  return 0;
+  return distkit::kExitOk;
 }
 
 int usage() {

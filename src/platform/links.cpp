@@ -1,5 +1,6 @@
 // The portable part of the link checks: the walk over the folders of a
 // relative path, and the tests' fake link.
+#include "platform/ascii.h"
 #include "platform/links.h"
 
 #include <string>
@@ -15,7 +16,6 @@ std::u16string& fakeLink() {
   return name;
 }
 
-char16_t foldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? c + 0x20 : c; }
 }  // namespace
 
 void reportLinkAt(std::u16string_view name) { fakeLink().assign(name); }

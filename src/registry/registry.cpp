@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "base/buffer.h"
 #include "base/fields.h"
 #include "platform/file.h"

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "text/charset.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "platform/collate.h"
 #include "platform/file.h"
 #include "text/charset.h"

@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "text/charset.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/utf8.h"
 #include "text/charset.h"
@@ -35,7 +35,7 @@ std::string describeCharacter(std::u16string_view text) {
 // Converts a value to `codePage` exactly. On failure names the first
 // character that the code page cannot hold.
 bool encodeValue(const SourceEntry& entry, uint32_t codePage, std::string& bytes,
-                 std::string& error) {
+                 StringsSourceProblem& problem) {
   bytes.clear();
   const std::u16string& value = entry.value;
   if (value.empty()) return true;
@@ -66,32 +66,33 @@ bool encodeValue(const SourceEntry& entry, uint32_t codePage, std::string& bytes
     }
     i += units - 1;
   }
-  error = lineText(entry.line) + reason;
+  problem = StringsSourceProblem{entry.line, reason};
   return false;
 }
 
 // Checks a key: printable ASCII without blanks.
-bool checkKey(std::string_view key, int line, std::string& error) {
+bool checkKey(std::string_view key, int line, StringsSourceProblem& problem) {
   if (key.empty()) {
-    error = lineText(line) + "the key before '=' is empty";
+    problem = StringsSourceProblem{line, "the key before '=' is empty"};
     return false;
   }
   for (char c : key) {
     unsigned char b = static_cast<unsigned char>(c);
     if (b >= 0x80) {
-      error = lineText(line) + "the key '" + std::string(key) + "' is not ASCII";
+      problem = StringsSourceProblem{line, "the key '" + std::string(key) + "' is not ASCII"};
       return false;
     }
     if (b <= 0x20 || b == 0x7F) {
-      error = lineText(line) + "the key '" + std::string(key) +
-              "' holds a blank or control character";
+      problem = StringsSourceProblem{line, "the key '" + std::string(key) +
+              "' holds a blank or control character"};
       return false;
     }
   }
   return true;
 }
 
-bool parseSource(std::string_view source, std::vector<SourceEntry>& entries, std::string& error) {
+bool parseSource(std::string_view source, std::vector<SourceEntry>& entries,
+                 StringsSourceProblem& problem) {
   platform::SourceLines lines(source);
   std::string_view text;
   while (lines.next(text)) {
@@ -99,19 +100,19 @@ bool parseSource(std::string_view source, std::vector<SourceEntry>& entries, std
     if (text.empty() || text[0] == '#') continue;
     std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) {
-      error = lineText(line) + "no '=' in \"" + std::string(text) + "\"";
+      problem = StringsSourceProblem{line, "no '=' in \"" + std::string(text) + "\""};
       return false;
     }
     SourceEntry entry;
     entry.key = std::string(text.substr(0, eq));
     entry.line = line;
-    if (!checkKey(entry.key, line, error)) return false;
+    if (!checkKey(entry.key, line, problem)) return false;
     if (!utf8ToWide(text.substr(eq + 1), entry.value)) {
-      error = lineText(line) + "the value of " + entry.key + " is not valid UTF-8";
+      problem = StringsSourceProblem{line, "the value of " + entry.key + " is not valid UTF-8"};
       return false;
     }
     if (entry.value.find(u'\0') != std::u16string::npos) {
-      error = lineText(line) + "the value of " + entry.key + " holds a zero character";
+      problem = StringsSourceProblem{line, "the value of " + entry.key + " holds a zero character"};
       return false;
     }
     entries.push_back(std::move(entry));
@@ -135,11 +136,15 @@ std::vector<std::string_view> splitEntries(std::string_view data) {
 
 }  // namespace
 
-bool packStrings(std::string_view source, std::string& packed, std::string& error,
+std::string StringsSourceProblem::text() const {
+  return line > 0 ? lineText(line) + message : message;
+}
+
+bool packStrings(std::string_view source, std::string& packed, StringsSourceProblem& problem,
                  std::vector<std::string>* warnings) {
   packed.clear();
   std::vector<SourceEntry> entries;
-  if (!parseSource(source, entries, error)) return false;
+  if (!parseSource(source, entries, problem)) return false;
 
   const SourceEntry* charsetEntry = nullptr;
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -153,7 +158,7 @@ bool packStrings(std::string_view source, std::string& packed, std::string& erro
     if (!charsetEntry && sameKey(entries[i].key, "CharactersetCode")) charsetEntry = &entries[i];
   }
   if (!charsetEntry) {
-    error = "no CharactersetCode entry: the installer needs it to know the code page of the texts";
+    problem = {0, "no CharactersetCode entry: the installer needs it to know the code page of the texts"};
     return false;
   }
   int32_t charset = parseDecimal(platform::utf16ToUtf8(charsetEntry->value).c_str());
@@ -168,7 +173,7 @@ bool packStrings(std::string_view source, std::string& packed, std::string& erro
   std::string out;
   std::string bytes;
   for (const SourceEntry& entry : entries) {
-    if (!encodeValue(entry, codePage, bytes, error)) return false;
+    if (!encodeValue(entry, codePage, bytes, problem)) return false;
     out += entry.key;
     out += '=';
     out += bytes;

@@ -16,17 +16,26 @@
 #include <string_view>
 #include <vector>
 
+// Why a source cannot be packed: the line (1-based; 0 for the source as a
+// whole) and the reason.
+struct StringsSourceProblem {
+  int line = 0;
+  std::string message;  // UTF-8
+  // "line N: message", or the message alone for the whole source.
+  std::string text() const;
+};
+
 // Packs a UTF-8 source. On success `packed` holds the scrambled file and the
 // result is true; `warnings` (if given) gets notes on things the installer
 // will accept but that are probably mistakes (a key given twice, a charset
-// number without a fixed code page). On failure `error` names the line and
+// number without a fixed code page). On failure `problem` names the line and
 // the reason and `packed` is left empty.
 //
 // Refused: a line without "=", an empty key, a key with characters other
 // than printable ASCII (no blanks), a value that is not valid UTF-8 or holds
 // a zero character, a source without CharactersetCode, and a value that the
 // code page cannot hold exactly (the installer would show a substitute).
-bool packStrings(std::string_view source, std::string& packed, std::string& error,
+bool packStrings(std::string_view source, std::string& packed, StringsSourceProblem& problem,
                  std::vector<std::string>* warnings = nullptr);
 
 // Unpacks a scrambled strings file into UTF-8 "Key=Value" lines ending in

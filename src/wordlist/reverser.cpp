@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/ascii.h"
+#include "platform/ascii.h"
 #include "base/buffer.h"
 #include "platform/file.h"
 #include "platform/links.h"

@@ -336,8 +336,9 @@ bool writeStringsFile(const std::wstring& path, const std::map<std::string, std:
   }
   if (!omit.empty()) files.omit.push_back(omit);
   std::string source = testing_support::stringsSource(files);
-  std::string packed, error;
-  if (packStrings(source, packed, error)) return writeFile(path, packed);
+  std::string packed;
+  StringsSourceProblem problem;
+  if (packStrings(source, packed, problem)) return writeFile(path, packed);
   // The packer refuses a source without CharactersetCode; the installer's
   // answer to such a file is tested all the same, so pack it by hand.
   std::string plain;

@@ -74,9 +74,10 @@ std::string stringsSource(const StringsFiles& files) {
 }
 
 std::string packedStrings(std::string_view source) {
-  std::string packed, error;
-  if (!packStrings(source, packed, error)) {
-    ADD_FAILURE() << "the strings packer refused the test source: " << error;
+  std::string packed;
+  StringsSourceProblem problem;
+  if (!packStrings(source, packed, problem)) {
+    ADD_FAILURE() << "the strings packer refused the test source: " << problem.text();
     return "";
   }
   return packed;

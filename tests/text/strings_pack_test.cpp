@@ -27,10 +27,11 @@ TEST(StringsPack, ScramblesWithTheDocumentedKey) {
   const unsigned char documented[29] = {0x5A, 0xC3, 0x17, 0x8E, 0x3B, 0xF1, 0x62, 0x09, 0xA4, 0x7D,
                                         0xD2, 0x35, 0x99, 0x4E, 0xE7, 0x13, 0xB8, 0x6C, 0x2F, 0xC9,
                                         0x81, 0x56, 0xEA, 0x24, 0x9F, 0x70, 0x0B, 0xD6, 0x43};
-  std::string packed, error;
+  std::string packed;
+  StringsSourceProblem problem;
   ASSERT_TRUE(packStrings("CharactersetCode=0\nInstall_Start=Start the installation\n", packed,
-                          error))
-      << error;
+                          problem))
+      << problem.text();
   const std::string expected = "CharactersetCode=0\0Install_Start=Start the installation\0\0"s;
   ASSERT_EQ(packed.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -62,8 +63,9 @@ TEST(StringsPack, SourceSyntax) {
        "CharactersetCode=abc\0A=\xE9\0\0"s},
   };
   for (const Row& row : rows) {
-    std::string packed, error;
-    ASSERT_TRUE(packStrings(row.source, packed, error)) << row.name << ": " << error;
+    std::string packed;
+    StringsSourceProblem problem;
+    ASSERT_TRUE(packStrings(row.source, packed, problem)) << row.name << ": " << problem.text();
     EXPECT_EQ(plain(packed), row.plain) << row.name;
   }
 }
@@ -94,8 +96,10 @@ TEST(StringsPack, RefusesBadSources) {
        "line 2: the value of A holds a zero character"},
   };
   for (const Row& row : rows) {
-    std::string packed = "stale", error;
-    EXPECT_FALSE(packStrings(row.source, packed, error)) << row.name;
+    std::string packed = "stale";
+    StringsSourceProblem problem;
+    EXPECT_FALSE(packStrings(row.source, packed, problem)) << row.name;
+    std::string error = problem.text();
     EXPECT_NE(error.find(row.error), std::string::npos)
         << row.name << "\n  got:      " << error << "\n  expected: " << row.error;
     EXPECT_TRUE(packed.empty()) << row.name;
@@ -104,15 +108,16 @@ TEST(StringsPack, RefusesBadSources) {
 
 TEST(StringsPack, WarnsAboutLikelyMistakes) {
   std::vector<std::string> warnings;
-  std::string packed, error;
-  ASSERT_TRUE(packStrings("CharactersetCode=1\nDone=a\ndone=b\n", packed, error, &warnings));
+  std::string packed;
+  StringsSourceProblem problem;
+  ASSERT_TRUE(packStrings("CharactersetCode=1\nDone=a\ndone=b\n", packed, problem, &warnings));
   ASSERT_EQ(warnings.size(), 2u);
   EXPECT_EQ(warnings[0], "line 3: done repeats line 2; the installer uses the first");
   EXPECT_NE(warnings[1].find("line 1: charset 1 has no code page of its own"), std::string::npos)
       << warnings[1];
 
   warnings.clear();
-  ASSERT_TRUE(packStrings("CharactersetCode=204\nDone=a\n", packed, error, &warnings));
+  ASSERT_TRUE(packStrings("CharactersetCode=204\nDone=a\n", packed, problem, &warnings));
   EXPECT_TRUE(warnings.empty());
 }
 
@@ -128,7 +133,8 @@ TEST(StringsPack, UnpackGivesTheSourceBack) {
   };
   for (const Row& row : rows) {
     std::string packed, source, error;
-    ASSERT_TRUE(packStrings(row.source, packed, error)) << row.name << ": " << error;
+    StringsSourceProblem problem;
+    ASSERT_TRUE(packStrings(row.source, packed, problem)) << row.name << ": " << problem.text();
     ASSERT_TRUE(unpackStrings(packed, source, error)) << row.name << ": " << error;
     EXPECT_EQ(source, row.source) << row.name;
   }

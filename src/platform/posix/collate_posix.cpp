@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/collate.h"
 
 namespace platform {
@@ -56,7 +57,7 @@ std::string lowerAscii(std::u16string_view s, bool& ascii) {
   ascii = true;
   for (char16_t c : s) {
     if (c >= 0x80 || c == 0) ascii = false;
-    out += static_cast<char>(c >= u'A' && c <= u'Z' ? c + 0x20 : c);
+    out += static_cast<char>(foldAscii(c));
   }
   return out;
 }
@@ -84,7 +85,7 @@ uint32_t lookUp(std::u16string_view name) {
 }
 
 char16_t foldCase(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return c + 0x20;
+  if (c < 0x80) return foldAscii(c);
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
   if (c >= 0x391 && c <= 0x3A9) return c + 0x20;
   if (c >= 0x410 && c <= 0x42F) return c + 0x20;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/faults.h"
 #include "platform/file.h"
 #include "platform/posix/host_path.h"
@@ -183,8 +184,7 @@ char16_t upperUnit(char16_t c) {
     bool even = (c & 1) == 0;
     return even == evenUpper ? c : static_cast<char16_t>(c - 1);
   };
-  if (c >= u'a' && c <= u'z') return c - 0x20;
-  if (c < 0xE0) return c;
+  if (c < 0xE0) return upperAscii(c);
   if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;  // Latin-1 (÷ stays)
   if (c == 0xFF) return 0x178;
   // Latin Extended-A: pairs upper/lower, the upper one even up to U+0137 and
@@ -246,7 +246,7 @@ struct SearchState {
   std::size_t next = 0;
 };
 
-char16_t fold(char16_t c) { return c >= u'a' && c <= u'z' ? c - 0x20 : c; }
+char16_t fold(char16_t c) { return upperAscii(c); }
 
 // Windows wildcards: "*" any run, "?" one character; "*.*" matches every
 // name; letters ignore case.

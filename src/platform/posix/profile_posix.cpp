@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/posix/host_path.h"
@@ -19,15 +20,7 @@ struct Profile {
   bool wide = false;
 };
 
-char16_t fold(char16_t c) { return c >= u'a' && c <= u'z' ? c - 0x20 : c; }
-
-bool sameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
+bool sameName(std::u16string_view a, std::u16string_view b) { return equalsIgnoringAsciiCase(a, b); }
 
 std::u16string_view trimmed(std::u16string_view s) {
   while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);

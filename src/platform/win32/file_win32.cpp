@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/faults.h"
 #include "platform/file.h"
 #include "platform/win32/wide.h"
@@ -194,7 +195,7 @@ std::u16string upperCaseName(std::u16string_view name) {
   if (n == static_cast<int>(in.size())) {
     for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(upper[i]);
   } else {
-    for (char16_t& c : out) c = (c >= u'a' && c <= u'z') ? c - 0x20 : c;
+    for (char16_t& c : out) c = upperAscii(c);
   }
   return out;
 }

@@ -1,6 +1,6 @@
 // ASCII letter case: the only case folding the installer does itself (file
-// keywords, strings keys, dict.ini names). Other letters are left as they
-// are.
+// keywords, strings keys, dict.ini names, and the POSIX layer's stand-ins
+// for Windows' case-blind names). Other letters are left as they are.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,10 @@
 constexpr char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
 constexpr char16_t foldAscii(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
+}
+// Upper case, the way Windows' file and profile names compare and sort.
+constexpr char16_t upperAscii(char16_t c) {
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
 }
 
 // Equal texts, ASCII letters compared without their case.
