@@ -8,6 +8,7 @@
 #include "platform/ascii.h"
 #include "platform/faults.h"
 #include "platform/file.h"
+#include "platform/win32/held.h"
 #include "platform/win32/wide.h"
 
 using platform::win32::wide;
@@ -28,22 +29,10 @@ bool removeFile(std::u16string_view path) { return DeleteFileW(wide(path).c_str(
 bool replaceFile(std::u16string_view from, std::u16string_view to) {
   if (faults::shouldFail(faults::Op::Rename)) return false;
   std::wstring source = wide(from), target = wide(to);
-  // A virus scanner, an indexer or a backup program may hold a file that was
-  // just closed, for a moment or for a few seconds: the move is tried again
-  // every 100 ms for up to 10 s. A file that a program keeps open stays
-  // refused, and the step fails after that time.
-  const ULONGLONG deadline = GetTickCount64() + kReplaceRetryMilliseconds;
-  for (;;) {
-    if (MoveFileExW(source.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
-    }
-    DWORD error = GetLastError();
-    bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-                error == ERROR_LOCK_VIOLATION;
-    if (!held || GetTickCount64() >= deadline) return false;
-    Sleep(100);
-  }
+  return win32::retryWhileHeld([&] {
+    return MoveFileExW(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  });
 }
 
 bool renameFile(std::u16string_view from, std::u16string_view to) {

@@ -13,6 +13,7 @@
 #include "platform/faults.h"
 #include "platform/file.h"
 #include "platform/links.h"
+#include "platform/win32/held.h"
 #include "platform/win32/wide.h"
 
 using platform::win32::wide;
@@ -141,19 +142,11 @@ bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
   std::memcpy(rename->FileName, full.data(), full.size() * sizeof(wchar_t));
 
   // As replaceFile: a target held for a moment after it was written is
-  // tried again every 100 ms within the time budget.
-  const ULONGLONG deadline = GetTickCount64() + kReplaceRetryMilliseconds;
-  for (;;) {
-    if (SetFileInformationByHandle(source.get(), FileRenameInfo, rename,
-                                   static_cast<DWORD>(block.size()))) {
-      return true;
-    }
-    DWORD error = GetLastError();
-    bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-                error == ERROR_LOCK_VIOLATION;
-    if (!held || GetTickCount64() >= deadline) return false;
-    Sleep(100);
-  }
+  // tried again within the time budget.
+  return win32::retryWhileHeld([&] {
+    return SetFileInformationByHandle(source.get(), FileRenameInfo, rename,
+                                      static_cast<DWORD>(block.size()));
+  });
 }
 
 }  // namespace platform
