@@ -5,6 +5,7 @@
 // number (as Windows does for 0x81 in 1252).
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -108,7 +109,10 @@ bool convert(iconv_t cd, const char* in, std::size_t inBytes, std::string& out,
     if (r != static_cast<std::size_t>(-1)) continue;
     if (errno == E2BIG) continue;
     if (errno != EILSEQ && errno != EINVAL) return false;
-    std::size_t skipped = substitute(src, left, out);
+    // glibc may report an incomplete sequence after taking the last bytes
+    // (a double-byte lead at the end): nothing is left to substitute.
+    if (left == 0) break;
+    std::size_t skipped = std::min(substitute(src, left, out), left);
     src += skipped;
     left -= skipped;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
