@@ -1,86 +1,66 @@
-// dict.ini maintenance: skeleton, removing and adding entries, counting and
-// the sorted rewrite of the language section.
-#include "install/registry_step.h"
+// dict.ini's operations (registry/registry.h) on the files, header and code
+// page of their job: the skeleton, removing and adding entries, counting,
+// the sorted rewrite of the language section, and the status of each
+// failure. The registry step that runs them for the installer is tested in
+// tests/install.
 #include "registry/registry.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/state.h"
 #include "platform/faults.h"
 #include "platform/file.h"
-#include "support/strings_fixture.h"
+#include "registry/registry_files.h"
+#include "registry/sort_slot.h"
+#include "support/collate_fixture.h"
 #include "support/test_support.h"
-#include "text/strings_step.h"
 #include "text/collate.h"
 
-using testing_support::ScratchDir;
-
-using testing_support::kEofMarker;
+using registry_test::skeleton;
 using testing_support::crlf;
+using testing_support::kEofMarker;
 using testing_support::lf;
+using testing_support::u8;
 
 namespace {
 
-// A scratch directory with a loaded strings file. The language section
-// header is "[Language]" unless a test overrides IniLanguage.
-class Registry : public ::testing::Test {
+RegistryJob jobOn(std::u16string_view path, std::u16string_view tmpPath, std::string_view header) {
+  RegistryJob job;
+  job.registryPath = path;
+  job.tmpPath = tmpPath;
+  job.codePage = 1252;
+  job.languageHeader = header;
+  return job;
+}
+
+// The skeleton's texts as the installer gives them for the first list
+// "first.lst" (see registry_test::skeleton).
+const RegistrySkeleton kSkeleton{"; dictionary registry", "[Addnew]", "count=0", "[Selected]",
+                                 "first.lst"};
+
+// dict.ini and tmp.ini in a scratch directory, the language section header
+// "[Language]", code page 1252, the collation locale "english".
+class Registry : public registry_test::RegistryFiles {
  protected:
-  void loadTexts(std::vector<std::pair<std::string, std::string>> overrides = {}) {
-    overrides.push_back({"Install_IniLine01", "; dictionary registry"});
-    overrides.push_back({"Install_IniLine03", "count=0"});
-    testing_support::StringsFiles files;
-    files.overrides = overrides;
-    testing_support::writeStringsFiles(files);
-    loadStrings(u"C:\\unused");
-    setCollationLocale(u"english");
+  void SetUp() override { setCollationLocale(u"english"); }
+
+  // Counts, then sorts as the installation sequence does.
+  RegistryStatus countAndSort() {
+    int n = countLanguageEntries(job);
+    EXPECT_GT(n, 1) << "the installation sorts only two entries or more";
+    return sortLanguageSection(job, n);
   }
-  void SetUp() override { loadTexts(); }
 
-  void writeRegistry(std::string_view text) { dir.write(u"dict.ini", crlf(text)); }
-  std::string registry() const { return lf(dir.read(u"dict.ini")); }
-
-  ScratchDir dir;
+  RegistryJob job = jobOn(u"dict.ini", u"tmp.ini", "[Language]");
 };
 
-// The skeleton that ensureRegistry writes for the first list "first.lst".
-std::string skeleton(std::string_view header = "[Language]") {
-  return "; dictionary registry\n\n[Addnew]\ncount=0\n\n[Selected]\nfirst.lst\n\n" +
-         std::string(header) + "\n\n\n" + kEofMarker;
-}
-
-TEST_F(Registry, EnsureCreatesTheSkeletonOnlyWhenMissing) {
-  struct Row {
-    const char* name;
-    int debugMode;
-    bool exists;
-    int expectedLineY;
-  } rows[] = {
-      {"new file, debug on", 1, false, 195},
-      {"new file, debug off", 0, false, 170},
-      {"existing file, debug on", 1, true, 195},
-      {"existing file, debug off", 0, true, 170},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    platform::removeFile(u"dict.ini");
-    if (row.exists) writeRegistry("[Language]\nA,b,c,Mine\n");
-    state.debugMode = row.debugMode;
-    state.debugLineY = 170;
-    std::strcpy(state.inputListName, "first.lst");
-    ensureRegistry();
-    EXPECT_EQ(state.debugLineY, row.expectedLineY);
-    EXPECT_EQ(registry(), row.exists ? "[Language]\nA,b,c,Mine\n" : skeleton());
-    EXPECT_FALSE(dir.exists(u"tmp.ini"));
-  }
-}
-
 TEST_F(Registry, SkeletonIsTextModeWithTheMarkerOf66Characters) {
-  std::strcpy(state.inputListName, "first.lst");
-  ensureRegistry();
+  ASSERT_EQ(ensureRegistry(job, kSkeleton), RegistryStatus::Done);
   std::string bytes = dir.read(u"dict.ini");
   EXPECT_EQ(bytes, crlf(skeleton()));
 }
@@ -109,7 +89,7 @@ TEST_F(Registry, RemoveDropsLinesWhoseKeyIsTheName) {
     std::string before = std::string("[Selected]\n") + row.line + "\n\n[Language]\n" + row.line +
                          "\nq,r,s,Other\n\n" + kEofMarker;
     writeRegistry(before);
-    removeLanguageEntry("Dutch");
+    EXPECT_EQ(removeLanguageEntry(job, "Dutch"), RegistryStatus::Done);
     std::string expected =
         row.removed ? "[Selected]\n\n[Language]\nq,r,s,Other\n\n" + kEofMarker : before;
     EXPECT_EQ(registry(), expected);
@@ -117,7 +97,7 @@ TEST_F(Registry, RemoveDropsLinesWhoseKeyIsTheName) {
 
     before = std::string("[Language]\nq,r,s,Other\n") + row.line;
     writeRegistry(before);
-    removeLanguageEntry("Dutch");
+    EXPECT_EQ(removeLanguageEntry(job, "Dutch"), RegistryStatus::Done);
     EXPECT_EQ(registry(), row.removedAsLastLine ? "[Language]\nq,r,s,Other\n" : before)
         << "as the last line, without a line end";
   }
@@ -131,7 +111,7 @@ TEST_F(Registry, RemoveKeepsALongLineWholeEvenWhenAPieceLooksLikeTheEntry) {
   // name is "Dutchland", not "Dutch".
   std::string cutName = std::string(289, 'p') + ",r,s,Dutchland";
   writeRegistry("[Language]\n" + longLine + "\n" + cutName + "\nx,y,z,Dutch\n\n");
-  removeLanguageEntry("Dutch");
+  EXPECT_EQ(removeLanguageEntry(job, "Dutch"), RegistryStatus::Done);
   EXPECT_EQ(registry(), "[Language]\n" + longLine + "\n" + cutName + "\n\n");
 }
 
@@ -160,7 +140,7 @@ TEST_F(Registry, AddAppendsToTheSection) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     writeRegistry(row.before);
-    addLanguageEntry("1", "2", "3", "New");
+    EXPECT_EQ(addLanguageEntry(job, "1", "2", "3", "New"), RegistryStatus::Done);
     EXPECT_EQ(registry(), row.after);
     EXPECT_FALSE(dir.exists(u"tmp.ini"));
   }
@@ -172,49 +152,8 @@ TEST_F(Registry, AddKeepsALineThatFillsTheBufferExactly) {
   std::string longLine = "a,b,c," + std::string(203, 'n');
   ASSERT_EQ(longLine.size(), 209u);
   writeRegistry("[Language]\n" + longLine + "\nz,z,z,Z\n\n" + kEofMarker);
-  addLanguageEntry("1", "2", "3", "New");
+  EXPECT_EQ(addLanguageEntry(job, "1", "2", "3", "New"), RegistryStatus::Done);
   EXPECT_EQ(registry(), "[Language]\n" + longLine + "\nz,z,z,Z\n1,2,3,New\n\n" + kEofMarker);
-}
-
-TEST_F(Registry, RemoveAndAddNeedTheRegistry) {
-  EXPECT_FATAL(removeLanguageEntry("A"), FatalKind::Error, u"Can't open DICT.INI");
-  EXPECT_FATAL(addLanguageEntry("1", "2", "3", "A"), FatalKind::Error, u"Can't open DICT.INI");
-  EXPECT_FALSE(dir.exists(u"dict.ini"));
-  EXPECT_FALSE(dir.exists(u"tmp.ini"));
-}
-
-TEST_F(Registry, CountFollowsTheSectionFlag) {
-  struct Row {
-    const char* name;
-    std::string text;
-    int count;
-  } rows[] = {
-      {"one entry", "[Language]\na,b,c,A\n\n" + kEofMarker, 1},
-      {"two entries", "[Language]\na,b,c,A\nd,e,f,B\n\n\n" + kEofMarker, 2},
-      {"header matched only as a whole line", "[Language] x\na\nb\n\n", 0},
-      {"header case ignored", "[LANGUAGE]\na\nb\n", 2},
-      {"comment ends the section", "[Language]\na\n# c\nb\n\n", 1},
-      {"empty line ends the section", "[Language]\na\n\nb\n", 1},
-      {"repeated header counts", "[Language]\n[Language]\na\n", 2},
-      {"sections add up", "[Language]\na\n\n[Language]\nb\nc\n", 3},
-      {"no header", "[Selected]\na\n", 0},
-      {"empty file", "", 0},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    state.languageEntryCount = -7;
-    writeRegistry(row.text);
-    EXPECT_EQ(countLanguageEntries(), row.count);
-    EXPECT_EQ(state.languageEntryCount, row.count);
-  }
-  platform::removeFile(u"dict.ini");
-  EXPECT_EQ(countLanguageEntries(), -1);
-}
-
-// Counts, then sorts as the installation sequence does.
-int countAndSort() {
-  int n = countLanguageEntries();
-  return n > 1 ? sortLanguageSection() : -2;
 }
 
 TEST_F(Registry, SortRewritesTheSectionInCollationOrder) {
@@ -247,23 +186,23 @@ TEST_F(Registry, SortRewritesTheSectionInCollationOrder) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     writeRegistry(row.before);
-    EXPECT_EQ(countAndSort(), 0);
+    EXPECT_EQ(countAndSort(), RegistryStatus::Done);
     EXPECT_EQ(registry(), row.after);
     EXPECT_FALSE(dir.exists(u"tmp.ini"));
   }
 }
 
 TEST_F(Registry, SortWithAShortHeaderLeavesTheContent) {
-  loadTexts({{"IniLanguage", "[Lang]"}});
+  job.languageHeader = "[Lang]";
   // Adding finds the short header (its newline is removed first) ...
   writeRegistry("[Lang]\nx,y,z,Zulu\n\n" + kEofMarker);
-  addLanguageEntry("x", "y", "z", "Alpha");
+  EXPECT_EQ(addLanguageEntry(job, "x", "y", "z", "Alpha"), RegistryStatus::Done);
   std::string added = "[Lang]\nx,y,z,Zulu\nx,y,z,Alpha\n\n" + kEofMarker;
   EXPECT_EQ(registry(), added);
   // ... the count finds it as a whole line, but the sort compares it with
   // the newline in place and never matches: the content stays.
-  EXPECT_EQ(countLanguageEntries(), 2);
-  EXPECT_EQ(sortLanguageSection(), 0);
+  EXPECT_EQ(countLanguageEntries(job), 2);
+  EXPECT_EQ(sortLanguageSection(job, 2), RegistryStatus::Done);
   EXPECT_EQ(registry(), added);
 }
 
@@ -273,50 +212,20 @@ TEST_F(Registry, SortKeepsKeysOf200CharactersAndMoreWhole) {
   std::string later = "x,y,z," + common + "Zeta";
   std::string earlier = "x,y,z," + common + "beta";
   writeRegistry("[Language]\n" + later + "\n" + earlier + "\n\n" + kEofMarker);
-  EXPECT_EQ(countAndSort(), 0);
+  EXPECT_EQ(countAndSort(), RegistryStatus::Done);
   EXPECT_EQ(registry(), "[Language]\n" + earlier + "\n" + later + "\n\n" + kEofMarker);
 }
 
-TEST_F(Registry, SortGivesUpWithoutChangingTheFile) {
-  struct Row {
-    const char* name;
-    std::string text;
-    int countBefore;
-  } rows[] = {
-      {"entry longer than the line buffer",
-       "[Language]\nb\nx,y,z," + std::string(400, 'a') + "\n\n", -1},
-      {"file holds more entries than counted", "[Language]\nb\na\nc\n\n", 2},
-      {"file holds fewer entries than counted", "[Language]\nb\na\n\n", 3},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    writeRegistry(row.text);
-    if (row.countBefore < 0) {
-      ASSERT_EQ(countLanguageEntries(), 2);
-    } else {
-      state.languageEntryCount = row.countBefore;
-    }
-    EXPECT_EQ(sortLanguageSection(), -1);
-    EXPECT_EQ(registry(), lf(crlf(row.text)));
-    EXPECT_FALSE(dir.exists(u"tmp.ini"));
-  }
-  platform::removeFile(u"dict.ini");
-  state.languageEntryCount = 2;
-  EXPECT_EQ(sortLanguageSection(), -1);
-  EXPECT_FALSE(dir.exists(u"dict.ini"));
-}
-
 TEST_F(Registry, FreshInstallOfTwoLanguagesThenSort) {
-  std::strcpy(state.inputListName, "first.lst");
-  ensureRegistry();
-  removeLanguageEntry("Zulu");
-  addLanguageEntry("z1", "z2", "0", "Zulu");
-  ensureRegistry();  // a second call leaves the file alone
-  removeLanguageEntry("afrikaans");
-  addLanguageEntry("a1", "a2", "0", "afrikaans");
+  ASSERT_EQ(ensureRegistry(job, kSkeleton), RegistryStatus::Done);
+  EXPECT_EQ(removeLanguageEntry(job, "Zulu"), RegistryStatus::Done);
+  EXPECT_EQ(addLanguageEntry(job, "z1", "z2", "0", "Zulu"), RegistryStatus::Done);
+  EXPECT_EQ(ensureRegistry(job, kSkeleton), RegistryStatus::Done);  // a second call leaves the file alone
+  EXPECT_EQ(removeLanguageEntry(job, "afrikaans"), RegistryStatus::Done);
+  EXPECT_EQ(addLanguageEntry(job, "a1", "a2", "0", "afrikaans"), RegistryStatus::Done);
   std::string prefix = "; dictionary registry\n\n[Addnew]\ncount=0\n\n[Selected]\nfirst.lst\n\n";
   EXPECT_EQ(registry(), prefix + "[Language]\nz1,z2,0,Zulu\na1,a2,0,afrikaans\n\n\n" + kEofMarker);
-  EXPECT_EQ(countAndSort(), 0);
+  EXPECT_EQ(countAndSort(), RegistryStatus::Done);
   EXPECT_EQ(registry(), prefix + "[Language]\na1,a2,0,afrikaans\nz1,z2,0,Zulu\n\n" + kEofMarker);
 }
 
@@ -324,10 +233,10 @@ TEST_F(Registry, InstallOverARegistryThatListsTheLanguage) {
   std::string before =
       "[Selected]\nold,x\n\n[Language]\nb,b,0,Basque\no,o,0,Old\nc,c,0,Catalan\n\n" + kEofMarker;
   writeRegistry(before);
-  ensureRegistry();
+  EXPECT_EQ(ensureRegistry(job, kSkeleton), RegistryStatus::Done);
   EXPECT_EQ(registry(), before);
-  removeLanguageEntry("OLD");
-  addLanguageEntry("n", "n", "204", "Old");
+  EXPECT_EQ(removeLanguageEntry(job, "OLD"), RegistryStatus::Done);
+  EXPECT_EQ(addLanguageEntry(job, "n", "n", "204", "Old"), RegistryStatus::Done);
   EXPECT_EQ(registry(),
             "[Selected]\n\n[Language]\nb,b,0,Basque\nc,c,0,Catalan\n"
             "n,n,204,Old\n\n" +
@@ -339,98 +248,15 @@ TEST_F(Registry, SortedNamesInAnotherCodePageComeBackByteForByte) {
   // code page is 932: the bytes are not valid Shift-JIS text.
   std::string name = "\xD0\xF3\xF1\xF1\xEA\xE8\xE9";
   writeRegistry("[Language]\nx,y,204," + name + "\nx,y,0,Alpha\n\n" + kEofMarker);
-  state.uiCodePage = 932;
-  EXPECT_EQ(countAndSort(), 0);
+  job.codePage = 932;
+  EXPECT_EQ(countAndSort(), RegistryStatus::Done);
   std::string after = registry();
   EXPECT_NE(after.find("x,y,204," + name + "\n"), std::string::npos) << after;
 }
 
-// Every step that writes tmp.ini, made to fail at each write, at the flush
-// and at the replacement: the registry on disk stays as it was, tmp.ini is
-// gone and the run ends with a message.
-TEST_F(Registry, FailuresLeaveTheOldRegistryInPlace) {
-  const std::string original = "[Language]\na,a,0,Dutch\nb,b,0,Basque\n\n" + kEofMarker;
-  struct Step {
-    const char* name;
-    bool startsWithoutRegistry;
-    std::function<void()> run;
-    const char16_t* replaceMessage;
-  } steps[] = {
-      {"ensure", true, [] { ensureRegistry(); }, u"Can't create DICT.INI"},
-      {"remove", false, [] { removeLanguageEntry("Dutch"); }, u"Can't replace DICT.INI"},
-      {"add", false, [] { addLanguageEntry("n", "n", "0", "New"); }, u"Can't replace DICT.INI"},
-      {"sort", false, [] { ASSERT_EQ(countAndSort(), 0); }, u"Can't replace DICT.INI"},
-  };
-  struct Fault {
-    platform::faults::Op op;
-    const char* name;
-  } faults[] = {
-      {platform::faults::Op::Write, "write"},
-      {platform::faults::Op::Flush, "flush"},
-      {platform::faults::Op::Rename, "replace"},
-  };
-  for (const Step& step : steps) {
-    for (const Fault& fault : faults) {
-      bool succeeded = false;
-      int failures = 0;
-      for (int n = 1; n < 100 && !succeeded; ++n) {
-        SCOPED_TRACE(std::string(step.name) + ", " + fault.name + " number " + std::to_string(n));
-        platform::faults::reset();
-        platform::removeFile(u"dict.ini");
-        if (!step.startsWithoutRegistry) writeRegistry(original);
-        const std::string before = dir.read(u"dict.ini");
-        platform::faults::failNth(fault.op, n);
-        try {
-          step.run();
-          succeeded = true;
-        } catch (const testing_support::FatalExit& e) {
-          ++failures;
-          const char16_t* expected = fault.op == platform::faults::Op::Rename
-                                         ? step.replaceMessage
-                                         : u"Write error TMP.INI";
-          EXPECT_EQ(testing_support::u8(e.message), testing_support::u8(expected));
-          EXPECT_EQ(dir.read(u"dict.ini"), before);
-          EXPECT_EQ(dir.exists(u"dict.ini"), !step.startsWithoutRegistry);
-          EXPECT_FALSE(dir.exists(u"tmp.ini"));
-        }
-        if (succeeded) {
-          EXPECT_NE(dir.read(u"dict.ini"), before) << "the step changed nothing";
-          EXPECT_FALSE(dir.exists(u"tmp.ini"));
-        }
-      }
-      SCOPED_TRACE(std::string(step.name) + ", " + fault.name);
-      EXPECT_TRUE(succeeded);
-      EXPECT_GE(failures, 1);
-    }
-  }
-}
-
-TEST_F(Registry, TmpIniThatCannotBeCreated) {
-  writeRegistry("[Language]\nb\na\n\n");
-  dir.mkdir(u"tmp.ini");  // a directory of that name cannot be opened as a file
-  EXPECT_FATAL(removeLanguageEntry("a"), FatalKind::Error, u"Can't open TMP.INI");
-  EXPECT_FATAL(addLanguageEntry("1", "2", "3", "a"), FatalKind::Error, u"Can't open TMP.INI");
-  ASSERT_EQ(countLanguageEntries(), 2);
-  EXPECT_FATAL(sortLanguageSection(), FatalKind::Error, u"Can't open TMP.INI");
-  EXPECT_EQ(registry(), "[Language]\nb\na\n\n");
-}
-
-}  // namespace
-
-// The operations themselves, on the files and header they are given: the
-// strings file's names and texts play no part.
-RegistryJob jobOn(std::u16string_view path, std::u16string_view tmpPath, std::string_view header) {
-  RegistryJob job;
-  job.registryPath = path;
-  job.tmpPath = tmpPath;
-  job.codePage = 1252;
-  job.languageHeader = header;
-  return job;
-}
-
 TEST_F(Registry, OperationsUseTheGivenFilesAndHeader) {
-  dir.mkdir(u"tmp.ini");  // in the way of any write to the step's tmp.ini
-  const RegistryJob job = jobOn(u"languages.ini", u"languages.tmp", "[Sprachen]");
+  dir.mkdir(u"tmp.ini");  // in the way of any write to a tmp.ini of the usual name
+  job = jobOn(u"languages.ini", u"languages.tmp", "[Sprachen]");
   RegistrySkeleton skeleton{"; eigen", "[Nieuw]", "n=0", "[Gekozen]", "nl.lst"};
   ASSERT_EQ(ensureRegistry(job, skeleton), RegistryStatus::Done);
   ASSERT_EQ(addLanguageEntry(job, "z", "z", "0", "Zulu"), RegistryStatus::Done);
@@ -447,7 +273,6 @@ TEST_F(Registry, OperationsUseTheGivenFilesAndHeader) {
 
 // Each reason of the sort to leave dict.ini as it is has its own status.
 TEST_F(Registry, SortTellsWhyItGaveUp) {
-  const RegistryJob job = jobOn(u"dict.ini", u"tmp.ini", "[Language]");
   struct Row {
     const char* name;
     std::string text;  // "": no dict.ini
@@ -474,4 +299,68 @@ TEST_F(Registry, SortTellsWhyItGaveUp) {
     }
     EXPECT_FALSE(dir.exists(u"tmp.ini"));
   }
+}
+
+// A failed change reports why; dict.ini stays as it was and tmp.ini is gone
+// (unless it was in the way from the start).
+TEST_F(Registry, FailuresReportTheirStatus) {
+  using platform::faults::Op;
+  const std::string original = "[Language]\na,a,0,Dutch\nb,b,0,Basque\n\n" + kEofMarker;
+  auto remove = [this] { return removeLanguageEntry(job, "Dutch"); };
+  auto add = [this] { return addLanguageEntry(job, "n", "n", "0", "New"); };
+  struct Row {
+    const char* name;
+    bool registryThere;
+    std::function<void()> arrange;
+    std::function<RegistryStatus()> run;
+    RegistryStatus expected;
+  } rows[] = {
+      {"remove without dict.ini", false, [] {}, remove, RegistryStatus::RegistryMissing},
+      {"add without dict.ini", false, [] {}, add, RegistryStatus::RegistryMissing},
+      {"add, a write fails", true, [] { platform::faults::failNth(Op::Write, 1); }, add,
+       RegistryStatus::TmpWriteFailed},
+      {"ensure, the flush fails", false, [] { platform::faults::failNth(Op::Flush, 1); },
+       [this] { return ensureRegistry(job, kSkeleton); }, RegistryStatus::TmpWriteFailed},
+      {"sort, the replacement fails", true, [] { platform::faults::failNth(Op::Rename, 1); },
+       [this] { return sortLanguageSection(job, 2); }, RegistryStatus::ReplaceFailed},
+      // Last: the folder stays.
+      {"remove, tmp.ini a folder", true, [this] { dir.mkdir(u"tmp.ini"); }, remove,
+       RegistryStatus::TmpCreateFailed},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    platform::faults::reset();
+    platform::removeFile(u"dict.ini");
+    if (row.registryThere) writeRegistry(original);
+    const std::string before = dir.read(u"dict.ini");
+    row.arrange();
+    EXPECT_EQ(row.run(), row.expected);
+    platform::faults::reset();
+    EXPECT_EQ(dir.exists(u"dict.ini"), row.registryThere);
+    EXPECT_EQ(dir.read(u"dict.ini"), before);
+    if (row.expected != RegistryStatus::TmpCreateFailed) {
+      EXPECT_FALSE(dir.exists(u"tmp.ini"));
+    }
+  }
+}
+
+}  // namespace
+
+// The sort's comparator of two entries: their keys in collation order, not
+// counted among the word lists' comparisons.
+using testing_support::CollateTest;
+
+TEST_F(CollateTest, RegistryKeysCompareWithoutCounting) {
+  auto slot = [](std::u16string_view key) {
+    auto* s = new SortSlot;
+    for (std::size_t i = 0; i < key.size(); ++i) s->key[i] = key[i];
+    return s;
+  };
+  SortSlot* slots[] = {slot(u"Nederlands"), slot(u"english"), slot(u"Deutsch"), slot(u"_x")};
+  std::qsort(slots, 4, sizeof(SortSlot*), compareRegistryKeys);
+  std::vector<std::string> order;
+  for (SortSlot* s : slots) order.push_back(u8(s->key));
+  EXPECT_EQ(order, (std::vector<std::string>{"_x", "Deutsch", "english", "Nederlands"}));
+  EXPECT_EQ(state.comparisonCount, 0);
+  for (SortSlot* s : slots) delete s;
 }

@@ -10,7 +10,6 @@
 #include "install/progress.h"
 #include "list_helpers.h"
 #include "platform/file.h"
-#include "registry/sort_slot.h"
 #include "wordlist/entry_order.h"
 
 using testing_support::u16;
@@ -229,21 +228,6 @@ TEST_F(CollateTest, ComparisonsAreCountedAndShownEvery1000WhileDebugging) {
   EXPECT_EQ(counter.count, 1003);
   comparisonCounter = nullptr;
   platform::setScreen(nullptr);
-}
-
-TEST_F(CollateTest, RegistryKeysCompareWithoutCounting) {
-  auto slot = [](std::u16string_view key) {
-    auto* s = new SortSlot;
-    for (std::size_t i = 0; i < key.size(); ++i) s->key[i] = key[i];
-    return s;
-  };
-  SortSlot* slots[] = {slot(u"Nederlands"), slot(u"english"), slot(u"Deutsch"), slot(u"_x")};
-  std::qsort(slots, 4, sizeof(SortSlot*), compareRegistryKeys);
-  std::vector<std::string> order;
-  for (SortSlot* s : slots) order.push_back(u8(s->key));
-  EXPECT_EQ(order, (std::vector<std::string>{"_x", "Deutsch", "english", "Nederlands"}));
-  EXPECT_EQ(state.comparisonCount, 0);
-  for (SortSlot* s : slots) delete s;
 }
 
 // The keys must give exactly the comparators' order, or the fast sort would
