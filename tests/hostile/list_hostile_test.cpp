@@ -9,6 +9,7 @@
 
 #include "base/state.h"
 #include "hostile_support.h"
+#include "install/list_step_fixture.h"
 #include "platform/collate.h"
 #include "platform/file.h"
 #include "support/test_support.h"
@@ -20,7 +21,7 @@
 
 using namespace hostile;
 using list_test::record;
-using list_test::setString;
+using list_step::setString;
 using testing_support::ScratchDir;
 
 namespace {
@@ -61,7 +62,7 @@ void runListRows(const std::string& table, const std::vector<ListRow>& rows) {
     resetSortTable();
     platform::setRuntimeCollation(u"C");
     for (auto& v : strings.values) v = nullptr;
-    list_test::useListStrings();
+    list_step::useListStrings();
     ScratchDir dir;
     state.uiCodePage = state.homeCodePage = 1252;
     state.listCodePage = row.listCodePage;

@@ -1,5 +1,6 @@
-// Helpers of the word-list tests: records as bytes, and a fixture that runs
-// the list builder in a scratch directory with a recording screen.
+// Helpers of the word-list tests: records as bytes, the reference
+// comparators on single words, a display that records what a build shows,
+// and a fixture that runs the list builder on a job in a scratch directory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,15 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "base/state.h"
-#include "install/language_step.h"
-#include "install/progress.h"
 #include "platform/collate.h"
 #include "support/test_support.h"
 #include "text/collate.h"
-#include "text/strings_step.h"
 #include "wordlist/entry_order.h"
+#include "wordlist/list_display.h"
 #include "wordlist/records.h"
+#include "wordlist/reverser.h"
 
 namespace list_test {
 
@@ -53,56 +52,86 @@ inline std::vector<Pair> parse(const std::string& bytes) {
   return pairs;
 }
 
-inline void setString(StringKey key, const char16_t* value) {
-  strings.values[static_cast<int>(key)] = value;
+// One headword as the entry that the comparators of entry_order.h see.
+struct Entry {
+  WordEntry block;
+  WordEntry* pointer;
+  explicit Entry(std::u16string_view word) {
+    std::memset(&block, 0, sizeof block);
+    for (std::size_t i = 0; i < word.size() && i < 30; ++i) block.units[i] = word[i];
+    pointer = &block;
+  }
+};
+
+// The comparators on two headwords, counting with `counter` (may be null);
+// the sort table weighs the headwords in `headwordCodePage`.
+inline int byLocale(std::u16string_view a, std::u16string_view b,
+                    ComparisonCounter* counter = nullptr, uint32_t headwordCodePage = 1252) {
+  Entry x(a), y(b);
+  setEntryComparison(counter, headwordCodePage);
+  return compareByLocale(&x.pointer, &y.pointer);
+}
+inline int byTable(std::u16string_view a, std::u16string_view b,
+                   ComparisonCounter* counter = nullptr, uint32_t headwordCodePage = 1252) {
+  Entry x(a), y(b);
+  setEntryComparison(counter, headwordCodePage);
+  return compareBySortTable(&x.pointer, &y.pointer);
 }
 
-// The strings the list builder reads: lists in the current directory,
-// temporary file taal.tmp, short phase labels, collation locale "english".
-inline void useListStrings() {
-  setString(StringKey::PathLanguage, u"");
-  setString(StringKey::Install_TaalTemp, u"taal.tmp");
-  setString(StringKey::Install_ReadFrom, u"ReadFrom");
-  setString(StringKey::Install_WriteTemp, u"WriteTemp");
-  setString(StringKey::Install_ReadTo, u"ReadTo");
-  setString(StringKey::Install_SortTo, u"SortTo");
-  setString(StringKey::Install_WriteTo, u"WriteTo");
-  setString(StringKey::Done, u"Done");
-  setString(StringKey::Locale, u"english");
-}
+// Records every call of a build to its display as one line of text, e.g.
+// "progress 25", "phase Reversing WriteTemp", "counter 100 drawn".
+class RecordingListDisplay : public ListDisplay {
+ public:
+  std::vector<std::string> calls;
+  void begin() override { calls.push_back("begin"); }
+  void end() override { calls.push_back("end"); }
+  void progress(ListMilestone milestone) override {
+    calls.push_back("progress " + std::to_string(milestonePercent(milestone)));
+  }
+  void phase(ListPhase phase, std::u16string_view label) override {
+    static const char* const kNames[] = {"Loading", "Reversing", "Rereading", "Sorting", "Merging"};
+    calls.push_back(std::string("phase ") + kNames[static_cast<int>(phase)] + " " +
+                    testing_support::u8(label));
+  }
+  void done() override { calls.push_back("done"); }
+  void placeCounter() override { calls.push_back("placeCounter"); }
+  void counter(int64_t value, bool draw) override {
+    calls.push_back("counter " + std::to_string(value) + (draw ? " drawn" : ""));
+  }
+};
 
-// Runs buildReversedList on a source list in a scratch directory; names
-// in.lst / out.lst, temporary file taal.tmp, all code pages 1252, "C"
-// collation, no sort table, debugMode on.
+// Runs buildReversedList on a source list in a scratch directory: job names
+// in.lst / out.lst, temporary file taal.tmp, sort table
+// tables\english.stb, both code pages 1252, short phase labels, debug on;
+// "C" collation.
 class ListBuildTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    useListStrings();
-    state.uiCodePage = state.homeCodePage = state.listCodePage = 1252;
-    std::strcpy(state.inputListName, "in.lst");
-    std::strcpy(state.outputListName, "out.lst");
-    platform::setScreen(&screen);
+    job = ListJob{};
+    job.sourcePath = u"in.lst";
+    job.tempPath = u"taal.tmp";
+    job.outputPath = u"out.lst";
+    job.sortTablePath = u"tables\\english.stb";
+    job.listCodePage = job.homeCodePage = 1252;
+    job.debug = true;
+    job.readFrom = u"ReadFrom";
+    job.writeTemp = u"WriteTemp";
+    job.readTo = u"ReadTo";
+    job.sortTo = u"SortTo";
+    job.writeTo = u"WriteTo";
+    counts = ListCounts{};
+    display.calls.clear();
     resetSortTable();
     platform::setRuntimeCollation(u"C");
   }
   void TearDown() override {
-    for (auto& v : strings.values) v = nullptr;
-    platform::setScreen(nullptr);
     resetSortTable();
     platform::setRuntimeCollation(u"C");
   }
 
   std::vector<Pair> build(const std::string& source, ListSort method = ListSort::SortKeys) {
     dir.write(u"in.lst", source);
-    if (method == ListSort::SortKeys) {
-      buildReversedList();
-    } else {
-      // The reference sort, through the word-list layer with the step's job.
-      ListJobPaths paths;
-      ListCounts counts;
-      WindowListDisplay display;
-      EXPECT_EQ(buildReversedList(currentListJob(paths), counts, display, method), ListError::None);
-    }
+    EXPECT_EQ(buildReversedList(job, counts, display, method), ListError::None);
     EXPECT_FALSE(dir.exists(u"taal.tmp")) << "the temporary file is deleted";
     EXPECT_FALSE(dir.exists(u"out.lst.$$$")) << "the replacement has become the list";
     return parse(dir.read(u"out.lst"));
@@ -111,8 +140,10 @@ class ListBuildTest : public ::testing::Test {
     return build(records(source), method);
   }
 
+  ListJob job;
+  ListCounts counts;
+  RecordingListDisplay display;
   testing_support::ScratchDir dir;
-  testing_support::RecordingScreen screen;
 };
 
 }  // namespace list_test

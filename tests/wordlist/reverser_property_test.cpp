@@ -113,8 +113,7 @@ int plainCompareThenPlace(const void* a, const void* b) {
   return (x > y) - (x < y);
 }
 
-std::string plainBuild(const std::string& source) {
-  const uint32_t listCp = state.listCodePage, homeCp = state.homeCodePage;
+std::string plainBuild(const std::string& source, uint32_t listCp, uint32_t homeCp) {
   std::string temp;
   for (const WordEntry& e : plainLoad(source, listCp, homeCp)) {
     char word[128];
@@ -184,8 +183,8 @@ TEST_F(ListBuildTest, RandomListsMatchThePlainBuild) {
       SCOPED_TRACE("list " + std::to_string(c.listCodePage) + ", home " +
                    std::to_string(c.homeCodePage) + ", seed " + std::to_string(seed));
       SetUp();
-      state.listCodePage = c.listCodePage;
-      state.homeCodePage = c.homeCodePage;
+      job.listCodePage = c.listCodePage;
+      job.homeCodePage = c.homeCodePage;
       if (c.locale) {
         ASSERT_TRUE(platform::setRuntimeCollation(c.locale)) << testing_support::u8(c.locale);
       } else {
@@ -198,7 +197,7 @@ TEST_F(ListBuildTest, RandomListsMatchThePlainBuild) {
       Generator generator(seed, c.listCodePage, c.homeCodePage);
       std::string source = generator.sourceList(300 + round * 400);
       dir.write(u"in.lst", source);
-      buildReversedList();
+      ASSERT_EQ(buildReversedList(job, counts, display), ListError::None);
       std::string fast = dir.read(u"out.lst");
       if (!c.locale) platform::removeFile(u"tables\\english.stb");
       ASSERT_EQ(sortTableLoaded, c.locale == nullptr);
@@ -215,7 +214,7 @@ TEST_F(ListBuildTest, RandomListsMatchThePlainBuild) {
                             << testing_support::u8(a->word()) << "\" \""
                             << testing_support::u8(b->word()) << "\"";
       }
-      std::string plain = plainBuild(source);
+      std::string plain = plainBuild(source, c.listCodePage, c.homeCodePage);
       EXPECT_EQ(fast.size(), plain.size());
       EXPECT_TRUE(fast == plain) << "the key sort's file differs from the plain build's";
       resetSortTable();
