@@ -11,12 +11,19 @@
 
 namespace testing_support {
 
-// Thrown by the fatal hook that every test program installs: a fatal exit
-// becomes an exception the test can catch and inspect.
+// Thrown by the fatal hook that every test program from base/ up installs
+// (support/test_main.cpp): a fatal exit becomes an exception the test can
+// catch and inspect.
 struct FatalExit {
   FatalKind kind;
   std::u16string message;
 };
+
+// Runs every test of the program (its main calls it). Message boxes are
+// recorded in shownBoxes; each test starts with no injected faults, no
+// screen and no boxes, and with `freshProgramState` called when given (the
+// InstallState of the programs from base/ up).
+int runTests(int argc, char** argv, void (*freshProgramState)());
 
 // Message boxes shown (not fatal ones) since the last clear.
 struct ShownBox {
