@@ -31,14 +31,23 @@ function(add_folder_library folder)
 endfunction()
 
 # The include check: part of every build, before any folder is compiled.
+# With DSETUP_TESTS_ROOT set, the tests' includes are checked too (a test
+# program depends on the check as well).
 function(add_layer_check)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   file(GLOB_RECURSE checked CONFIGURE_DEPENDS
     ${DSETUP_SOURCE_ROOT}/*.h ${DSETUP_SOURCE_ROOT}/*.cpp ${DSETUP_SOURCE_ROOT}/*.inc)
+  set(tests_argument)
+  if(DSETUP_TESTS_ROOT)
+    file(GLOB_RECURSE checked_tests CONFIGURE_DEPENDS
+      ${DSETUP_TESTS_ROOT}/*.h ${DSETUP_TESTS_ROOT}/*.cpp ${DSETUP_TESTS_ROOT}/*.inc)
+    list(APPEND checked ${checked_tests})
+    set(tests_argument ${DSETUP_TESTS_ROOT})
+  endif()
   set(stamp ${CMAKE_BINARY_DIR}/layers.checked)
   add_custom_command(OUTPUT ${stamp}
     COMMAND ${Python3_EXECUTABLE} ${DSETUP_CMAKE_DIR}/check_layers.py ${DSETUP_SOURCE_ROOT}
-            "${DSETUP_LAYERS}"
+            "${DSETUP_LAYERS}" ${tests_argument}
     COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
     DEPENDS ${checked} ${DSETUP_CMAKE_DIR}/check_layers.py
     COMMENT "Checking the folders' includes against their layers" VERBATIM)
