@@ -17,25 +17,18 @@ struct Countdown {
 Countdown countdowns[static_cast<int>(Op::Count)];
 
 // The C stream calls, failing when their countdown says so.
-bool failsWithErrno(Op op) {
-  int error = 0;
-  if (!sys::faultStrikes(op, error)) return false;
-  errno = error ? error : EIO;
-  return true;
-}
-
 std::size_t failingRead(void* buffer, std::size_t size, std::size_t count,
                         std::FILE* stream) noexcept {
-  return failsWithErrno(Op::Read) ? 0 : std::fread(buffer, size, count, stream);
+  return sys::faultStrikesErrno(Op::Read) ? 0 : std::fread(buffer, size, count, stream);
 }
 
 std::size_t failingWrite(const void* buffer, std::size_t size, std::size_t count,
                          std::FILE* stream) noexcept {
-  return failsWithErrno(Op::Write) ? 0 : std::fwrite(buffer, size, count, stream);
+  return sys::faultStrikesErrno(Op::Write) ? 0 : std::fwrite(buffer, size, count, stream);
 }
 
 int failingFlush(std::FILE* stream) noexcept {
-  return failsWithErrno(Op::Flush) ? EOF : std::fflush(stream);
+  return sys::faultStrikesErrno(Op::Flush) ? EOF : std::fflush(stream);
 }
 
 }  // namespace
@@ -70,6 +63,13 @@ bool faultStrikes(faults::Op op, int& error) {
   if (--c.failing <= 0) c.calls = 0;  // this one fails; the countdown ends with the last
   ++c.injected;
   error = c.error;
+  return true;
+}
+
+bool faultStrikesErrno(faults::Op op) {
+  int error = 0;
+  if (!faultStrikes(op, error)) return false;
+  errno = error ? error : EIO;
   return true;
 }
 

@@ -56,5 +56,8 @@ void restoreSystemCalls();
 // this call of kind `op` is to fail, as faults::failNth arranged; `error`
 // is then the error the test chose (0: none, the replacement's usual error).
 bool faultStrikes(faults::Op op, int& error);
+// The same for a call that reports its failure in errno: when it strikes,
+// errno is set to the test's error, or EIO.
+bool faultStrikesErrno(faults::Op op);
 
 }  // namespace platform::sys

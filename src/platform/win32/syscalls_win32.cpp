@@ -2,8 +2,6 @@
 // it: each asks the fault countdown first and then calls the real function.
 #include "platform/win32/syscalls.h"
 
-#include <cerrno>
-
 namespace platform::sys {
 
 Win32Calls os;
@@ -49,11 +47,7 @@ BOOL WINAPI failingSetFileInformation(HANDLE h, FILE_INFO_BY_HANDLE_CLASS kind, 
 }
 
 int __cdecl failingCommit(int fd) noexcept {
-  int error = 0;
-  if (faultStrikes(Op::Flush, error)) {
-    errno = error ? error : EIO;
-    return -1;
-  }
+  if (faultStrikesErrno(Op::Flush)) return -1;
   return ::_commit(fd);
 }
 
