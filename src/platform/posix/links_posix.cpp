@@ -14,6 +14,7 @@
 #include "platform/faults.h"
 #include "platform/links.h"
 #include "platform/posix/host_path.h"
+#include "platform/posix/syscalls.h"
 
 using platform::posix::hostPath;
 
@@ -105,7 +106,6 @@ NameChange removeFileNotLink(std::u16string_view path) {
 
 bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
   if (faults::reportsLink(from) || faults::reportsLink(to)) return false;
-  if (faults::shouldFail(faults::Op::Rename)) return false;
   std::optional<std::string> a = hostPath(from), b = hostPath(to);
   if (!a || !b) return false;
   Folder source(*a), target(*b);
@@ -118,7 +118,7 @@ bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
     return false;  // a folder or another kind of file
   }
   // renameat replaces the name `to`, never the target of a link.
-  return renameat(source.fd(), source.name(), target.fd(), target.name()) == 0;
+  return sys::os.renameat(source.fd(), source.name(), target.fd(), target.name()) == 0;
 }
 
 }  // namespace platform
