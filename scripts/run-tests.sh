@@ -63,7 +63,7 @@ if [ "$selection" -eq 0 ]; then
     tail -40 build/native-builds.log >&2
   fi
   if [ $quick = 1 ]; then
-    scripts/run-native-tests.sh -E fuzz_replay || rc=1
+    scripts/run-native-tests.sh -E fuzz_replay -LE integration || rc=1
   else
     scripts/run-native-tests.sh || rc=1
     if [ "${FUZZ_SECONDS:-30}" != 0 ]; then

@@ -8,6 +8,7 @@
 #include "distkit/console.h"
 #include "distkit/tool_files.h"
 #include "platform/file.h"
+#include "platform/replacing_file.h"
 #include "platform/utf8.h"
 #include "wordlist/list_text.h"
 #include "wordlist/records.h"
@@ -72,12 +73,11 @@ int pack(const Options& options) {
   // Written beside the destination first, so that a failed write never
   // leaves a partial list under the real name.
   std::u16string partial = options.out + u".part";
-  platform::File file = platform::File::open(partial, platform::OpenMode::WriteBinary);
-  if (!file) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", distkit::kExitProblems);
-  bool written = file.write(records.data(), records.size()) == records.size() && file.flush();
-  written = file.close() && written;
-  if (!written || !platform::replaceFile(partial, options.out)) {
-    platform::removeFile(partial);
+  platform::ReplacingFile file(options.out, partial, platform::ReplacingFile::Mode::Binary,
+                               platform::ReplacingFile::TargetLink::ReplaceName);
+  if (!file.create()) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", distkit::kExitProblems);
+  file.file().writeAll(records);
+  if (file.commit() != platform::ReplacingFile::Outcome::Done) {
     return fail("cannot write \"" + platform::utf16ToUtf8(options.out) + "\"", distkit::kExitProblems);
   }
   std::fprintf(stderr, "%zu records\n", records.size() / kWordRecordSize);

@@ -23,6 +23,7 @@
 #include "distkit/console.h"
 #include "distkit/tool_files.h"
 #include "platform/file.h"
+#include "platform/replacing_file.h"
 #include "platform/utf8.h"
 #include "text/collate.h"
 #include "wordlist/list_text.h"
@@ -213,15 +214,22 @@ class TerminalProgress : public ListDisplay {
   Clock::time_point start_ = Clock::now();
 };
 
-// Replaces the reversed list at `path` by its text form.
-bool rewriteAsText(const std::u16string& path, const Options& options) {
-  std::string records;
-  if (!readWholeFile(path, records)) return false;
-  std::string text = unpackListRecords(records, options.homeCodePage, options.listCodePage);
-  platform::File file = platform::File::open(path, platform::OpenMode::WriteBinary);
-  if (!file) return false;
-  bool written = file.writeAll(text) && file.flush();
-  return file.close() && written;
+// Puts the reversed list that the builder left at `list` (a name of our
+// own) in OUT's place, as text with --tsv: it is read and written anew under
+// the same name, which then takes OUT's place in one step. False when that
+// fails; OUT is then as it was.
+bool publish(const std::u16string& list, const Options& options) {
+  std::string bytes;
+  if (!readWholeFile(list, bytes)) {
+    platform::removeFile(list);
+    return false;
+  }
+  if (options.tsv) bytes = unpackListRecords(bytes, options.homeCodePage, options.listCodePage);
+  platform::ReplacingFile out(options.out, list, platform::ReplacingFile::Mode::Binary,
+                              platform::ReplacingFile::TargetLink::ReplaceName);
+  if (!out.create()) return false;
+  out.file().writeAll(bytes);
+  return out.commit() == platform::ReplacingFile::Outcome::Done;
 }
 
 int reverse(const Options& options) {
@@ -257,10 +265,7 @@ int reverse(const Options& options) {
     platform::removeFile(list);
     return fail(describe(built, options));
   }
-  if ((options.tsv && !rewriteAsText(list, options)) || !platform::replaceFile(list, options.out)) {
-    platform::removeFile(list);
-    return fail("cannot write " + shown(options.out));
-  }
+  if (!publish(list, options)) return fail("cannot write " + shown(options.out));
   return distkit::kExitOk;
 }
 

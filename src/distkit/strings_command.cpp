@@ -13,6 +13,7 @@
 #include "distkit/commands.h"
 #include "distkit/console.h"
 #include "platform/file.h"
+#include "platform/replacing_file.h"
 #include "platform/utf8.h"
 #include "text/strings_pack.h"
 
@@ -43,24 +44,22 @@ bool readWhole(std::u16string_view path, std::string& data, std::string& error) 
 // old file or the complete new one.
 bool writeReplacing(std::u16string_view path, std::string_view data, std::string& error) {
   std::u16string temp = std::u16string(path) + u".tmp";
-  platform::File file = platform::File::open(temp, platform::OpenMode::WriteBinary);
-  if (!file) {
+  platform::ReplacingFile file(path, temp, platform::ReplacingFile::Mode::Binary,
+                               platform::ReplacingFile::TargetLink::ReplaceName);
+  if (!file.create()) {
     error = platform::utf16ToUtf8(temp) + ": cannot create";
     return false;
   }
-  bool ok = file.writeAll(data) && file.flush();
-  ok = file.close() && ok;
-  if (!ok) {
-    platform::removeFile(temp);
-    error = platform::utf16ToUtf8(temp) + ": write error";
-    return false;
+  file.file().writeAll(data);
+  switch (file.commit()) {
+    case platform::ReplacingFile::Outcome::Done: return true;
+    case platform::ReplacingFile::Outcome::WriteFailed:
+      error = platform::utf16ToUtf8(temp) + ": write error";
+      return false;
+    case platform::ReplacingFile::Outcome::ReplaceFailed: break;
   }
-  if (!platform::replaceFile(temp, path)) {
-    platform::removeFile(temp);
-    error = platform::utf16ToUtf8(path) + ": cannot replace with " + platform::utf16ToUtf8(temp);
-    return false;
-  }
-  return true;
+  error = platform::utf16ToUtf8(path) + ": cannot replace with " + platform::utf16ToUtf8(temp);
+  return false;
 }
 
 int pack(const std::u16string& in, const std::u16string& out) {

@@ -2,10 +2,11 @@
 // translation (CR LF <-> LF) done here so that it reads the same everywhere.
 #include "platform/file.h"
 
+#include <string>
 #include <utility>
 
-#include "platform/faults.h"
 #include "platform/links.h"
+#include "platform/syscalls.h"
 
 #if defined(_WIN32)
 #define SEEK64 _fseeki64
@@ -16,6 +17,10 @@
 #endif
 
 namespace platform {
+
+namespace sys {
+StreamCalls streams;
+}  // namespace sys
 
 File::~File() { close(); }
 
@@ -53,33 +58,37 @@ File File::open(std::u16string_view path, OpenMode mode) {
 
 std::size_t File::read(void* buffer, std::size_t size) {
   if (!stream_ || size == 0) return 0;
-  if (faults::shouldFail(faults::Op::Read)) {
-    failed_ = true;
-    return 0;
-  }
-  std::size_t n = std::fread(buffer, 1, size, stream_);
-  if (n < size && std::ferror(stream_)) failed_ = true;
+  std::size_t n = sys::streams.fread(buffer, 1, size, stream_);
+  // Short of the end of the file, a short read failed (a call that failed
+  // at once need not have marked the stream).
+  if (n < size && (std::ferror(stream_) || !std::feof(stream_))) failed_ = true;
   return n;
 }
 
 std::size_t File::write(const void* buffer, std::size_t size) {
-  if (!stream_) return 0;
-  if (faults::shouldFail(faults::Op::Write)) {
-    failed_ = true;
-    return 0;
-  }
+  if (!stream_ || size == 0) return 0;
   const char* bytes = static_cast<const char*>(buffer);
   if (!text_) {
-    std::size_t n = std::fwrite(bytes, 1, size, stream_);
+    std::size_t n = sys::streams.fwrite(bytes, 1, size, stream_);
     if (n < size) failed_ = true;
     return n;
   }
-  std::size_t done = 0;
-  for (; done < size; ++done) {
-    if (bytes[done] == '\n' && std::fputc('\r', stream_) == EOF) break;
-    if (std::fputc(static_cast<unsigned char>(bytes[done]), stream_) == EOF) break;
+  // One call for the whole text, newlines made CR LF.
+  std::string translated;
+  translated.reserve(size + size / 8);
+  for (std::size_t i = 0; i < size; ++i) {
+    if (bytes[i] == '\n') translated += '\r';
+    translated += bytes[i];
   }
-  if (done < size) failed_ = true;
+  std::size_t n = sys::streams.fwrite(translated.data(), 1, translated.size(), stream_);
+  if (n == translated.size()) return size;
+  failed_ = true;
+  // The caller's bytes that went out whole (a newline with its CR).
+  std::size_t done = 0;
+  for (std::size_t out = 0; done < size; ++done) {
+    out += bytes[done] == '\n' ? 2 : 1;
+    if (out > n) break;
+  }
   return done;
 }
 
@@ -139,11 +148,7 @@ int64_t File::tell() {
 
 bool File::flush() {
   if (!stream_) return false;
-  if (faults::shouldFail(faults::Op::Flush)) {
-    failed_ = true;
-    return false;
-  }
-  if (std::fflush(stream_) != 0 || !detail::commitStream(stream_)) {
+  if (sys::streams.fflush(stream_) != 0 || !detail::commitStream(stream_)) {
     failed_ = true;
     return false;
   }

@@ -19,6 +19,7 @@
 #include "base/fields.h"
 #include "platform/file.h"
 #include "platform/links.h"
+#include "platform/replacing_file.h"
 #include "registry/sort_slot.h"
 #include "text/charset.h"
 #include "text/collate.h"
@@ -75,23 +76,26 @@ class LineReader {
   bool nextStartsLine_ = true;
 };
 
-// tmp.ini while it is written. After the first failed write nothing more is
-// written; the operation stops reading and abandons the file.
+// tmp.ini while it is written, to take dict.ini's place. After the first
+// failed write nothing more is written; the operation stops reading and
+// abandons the file.
 class TmpFile {
  public:
-  explicit TmpFile(std::u16string_view path) : path_(path) {}
+  explicit TmpFile(const RegistryJob& job)
+      : path_(job.tmpPath),
+        file_(job.registryPath, job.tmpPath, platform::ReplacingFile::Mode::Text,
+              platform::ReplacingFile::TargetLink::Refuse) {}
 
   // Creates tmp.ini; false when it cannot be created. A plain tmp.ini left
   // by a run that was cut short is replaced; one that is a link, or lies
   // behind one, is left alone.
   bool create() {
     if (platform::linkOnTheWay(u"", path_)) return false;
-    file_ = File::open(path_, OpenMode::CreateText);
-    return file_.isOpen();
+    return file_.create();
   }
   void put(std::string_view text) {
     if (text.empty() || writeFailed_) return;
-    if (!file_.writeAll(text)) {
+    if (!file_.file().writeAll(text)) {
       writeFailed_ = true;
       return;
     }
@@ -102,33 +106,26 @@ class TmpFile {
   bool endsLine() const { return endsLine_; }
 
   // Closes and removes tmp.ini, leaving dict.ini as it is.
-  void abandon() {
-    file_.close();
-    platform::removeFileNotLink(path_);
-  }
   RegistryStatus abandonWith(RegistryStatus status) {
-    abandon();
+    file_.abandon();
     return status;
   }
 
   // Flushes and closes tmp.ini, closes `source` (the registry being read,
-  // which must not stay open while it is replaced) and puts tmp.ini in the
-  // place of `registryPath` in one step.
-  RegistryStatus commit(File& source, std::u16string_view registryPath) {
-    if (writeFailed_) return abandonWith(RegistryStatus::TmpWriteFailed);
-    bool ok = file_.flush();
-    ok = file_.close() && ok;
-    if (!ok) return abandonWith(RegistryStatus::TmpWriteFailed);
-    source.close();
-    if (!platform::replaceFileNotLink(path_, registryPath)) {
-      return abandonWith(RegistryStatus::ReplaceFailed);
+  // which must not stay open while it is replaced) and puts tmp.ini in
+  // dict.ini's place in one step.
+  RegistryStatus commit(File& source) {
+    switch (file_.commit(&source)) {
+      case platform::ReplacingFile::Outcome::Done: return RegistryStatus::Done;
+      case platform::ReplacingFile::Outcome::WriteFailed: return RegistryStatus::TmpWriteFailed;
+      case platform::ReplacingFile::Outcome::ReplaceFailed: break;
     }
-    return RegistryStatus::Done;
+    return RegistryStatus::ReplaceFailed;
   }
 
  private:
   std::u16string_view path_;
-  File file_;
+  platform::ReplacingFile file_;
   bool endsLine_ = true;
   bool writeFailed_ = false;
 };
@@ -155,7 +152,7 @@ RegistryStatus openForChange(const RegistryJob& job, File& source, TmpFile& tmp)
 RegistryStatus finishChange(const RegistryJob& job, File& source, TmpFile& tmp) {
   if (tmp.writeFailed()) return tmp.abandonWith(RegistryStatus::TmpWriteFailed);
   if (source.failed()) return tmp.abandonWith(RegistryStatus::RegistryReadFailed);
-  return tmp.commit(source, job.registryPath);
+  return tmp.commit(source);
 }
 
 // The first 299 bytes of a line as a zero-terminated copy, split into at
@@ -367,7 +364,7 @@ RegistryStatus rewriteSection(const RegistryJob& job, const SectionEntries& entr
   if (registryBehindLink(job)) return RegistryStatus::ReplaceFailed;
   File source = File::open(job.registryPath, OpenMode::ReadText);
   if (!source) return RegistryStatus::RegistryMissing;
-  TmpFile tmp(job.tmpPath);
+  TmpFile tmp(job);
   if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
   char buffer[kLineSize];
   LineReader reader(source, buffer, kLineSize);
@@ -375,7 +372,7 @@ RegistryStatus rewriteSection(const RegistryJob& job, const SectionEntries& entr
   if (tmp.writeFailed()) return tmp.abandonWith(RegistryStatus::TmpWriteFailed);
   if (source.failed()) return tmp.abandonWith(RegistryStatus::RegistryReadFailed);
   if (endsWithEntries) tmp.put(kEofMarker);
-  return tmp.commit(source, job.registryPath);
+  return tmp.commit(source);
 }
 
 }  // namespace
@@ -402,16 +399,16 @@ RegistryStatus ensureRegistry(const RegistryJob& job, const RegistrySkeleton& sk
 
   // The skeleton goes through tmp.ini too, so that a half-written dict.ini
   // can never be taken for an existing one by a later run.
-  TmpFile tmp(job.tmpPath);
+  TmpFile tmp(job);
   if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
   putSkeleton(tmp, skeleton, job.languageHeader);
   File none;
-  return tmp.commit(none, job.registryPath);
+  return tmp.commit(none);
 }
 
 RegistryStatus removeLanguageEntry(const RegistryJob& job, const char* languageName) {
   File source;
-  TmpFile tmp(job.tmpPath);
+  TmpFile tmp(job);
   RegistryStatus opened = openForChange(job, source, tmp);
   if (opened != RegistryStatus::Done) return opened;
   char buffer[kLineSize];
@@ -432,7 +429,7 @@ RegistryStatus removeLanguageEntry(const RegistryJob& job, const char* languageN
 RegistryStatus addLanguageEntry(const RegistryJob& job, const char* field1, const char* field2,
                                 const char* field3, const char* languageName) {
   File source;
-  TmpFile tmp(job.tmpPath);
+  TmpFile tmp(job);
   RegistryStatus opened = openForChange(job, source, tmp);
   if (opened != RegistryStatus::Done) return opened;
   auto putEntry = [&] {

@@ -13,6 +13,7 @@
 #include "base/buffer.h"
 #include "platform/file.h"
 #include "platform/links.h"
+#include "platform/replacing_file.h"
 #include "text/charset.h"
 #include "text/collate.h"
 #include "wordlist/entry_order.h"
@@ -312,7 +313,9 @@ class ListBuild {
       : job_(job),
         counts_(counts),
         display_(display),
-        replacement_(replacementPath(job.outputPath)) {
+        replacement_(replacementPath(job.outputPath)),
+        output_(job.outputPath, replacement_, platform::ReplacingFile::Mode::Binary,
+                platform::ReplacingFile::TargetLink::Refuse) {
     counts_.comparisons.counting = job.debug;
     counts_.comparisons.display = &display;
   }
@@ -383,16 +386,14 @@ class ListBuild {
   // removed first), then sorts. A list marked read-only is refused here, as
   // opening it for writing always was: its owner does not want it replaced;
   // so is a list that is a link, or lies behind one.
-  ListError sort(platform::File& output, ListSort method, Buffer<uint32_t>& order) {
+  ListError sort(ListSort method, Buffer<uint32_t>& order) {
     if (namedLikeReplacement(job_.outputPath) || platform::isReadOnly(job_.outputPath) ||
         platform::linkOnTheWay(u"", job_.outputPath) || platform::isLink(job_.outputPath) ||
         equalsIgnoringAsciiCase(replacement_, job_.sourcePath) ||
         equalsIgnoringAsciiCase(replacement_, job_.tempPath)) {
       return ListError::OutputCreateFailed;
     }
-    output = platform::File::open(replacement_, platform::OpenMode::CreateBinary);
-    if (!output) return ListError::OutputCreateFailed;
-    replacementCreated_ = true;
+    if (!output_.create()) return ListError::OutputCreateFailed;
     if (job_.debug) {
       phase(ListPhase::Sorting, job_.sortTo);
       display_.placeCounter();
@@ -406,11 +407,11 @@ class ListBuild {
     return ListError::None;
   }
 
-  ListError mergeInto(platform::File& output, Buffer<uint32_t>& order) {
+  ListError mergeInto(Buffer<uint32_t>& order) {
     display_.progress(ListMilestone::Sorted);
     phase(ListPhase::Merging, job_.writeTo);
     display_.placeCounter();
-    if (!mergeAndWrite(list_, order.get(), output, job_, display_)) {
+    if (!mergeAndWrite(list_, order.get(), output_.file(), job_, display_)) {
       return ListError::OutputWriteFailed;
     }
     order.reset();
@@ -420,24 +421,15 @@ class ListBuild {
   }
 
   // The complete replacement, flushed to disk and closed, takes the list's
-  // place in one step.
-  ListError replaceList(platform::File& output) {
-    bool written = output.flush();
-    written = output.close() && written;
-    if (!written) return ListError::OutputWriteFailed;
-    if (!platform::replaceFileNotLink(replacement_, job_.outputPath)) {
-      return ListError::OutputReplaceFailed;
+  // place in one step. After a failure, here or in an earlier step, the
+  // unfinished replacement goes when the build ends and the list stays.
+  ListError replaceList() {
+    switch (output_.commit()) {
+      case platform::ReplacingFile::Outcome::Done: return ListError::None;
+      case platform::ReplacingFile::Outcome::WriteFailed: return ListError::OutputWriteFailed;
+      case platform::ReplacingFile::Outcome::ReplaceFailed: break;
     }
-    replacementCreated_ = false;
-    return ListError::None;
-  }
-
-  // After a failure: the unfinished replacement goes, the list stays.
-  void discardReplacement(platform::File& output) {
-    if (!replacementCreated_) return;
-    output.close();
-    platform::removeFileNotLink(replacement_);
-    replacementCreated_ = false;
+    return ListError::OutputReplaceFailed;
   }
 
   void phase(ListPhase phase, std::u16string_view label) {
@@ -459,7 +451,7 @@ class ListBuild {
   ListDisplay& display_;
   WordList list_;
   std::u16string replacement_;
-  bool replacementCreated_ = false;
+  platform::ReplacingFile output_;
 };
 
 }  // namespace
@@ -491,21 +483,18 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
   if (job.pathLimit > 0 && job.outputPath.size() >= job.pathLimit) {
     return ListError::OutputPathTooLong;
   }
-  platform::File source, temp, output;
+  platform::File source, temp;
   Buffer<uint32_t> order;
   ListError error = build.loadSource(source);
   if (error == ListError::None) error = build.reverseIntoTemp(source, temp);
   if (error == ListError::None) error = build.readPairsBack(temp);
-  if (error == ListError::None) error = build.sort(output, method, order);
-  if (error == ListError::None) error = build.mergeInto(output, order);
+  if (error == ListError::None) error = build.sort(method, order);
+  if (error == ListError::None) error = build.mergeInto(order);
   if (error == ListError::None) {
     temp.close();
-    error = build.replaceList(output);
+    error = build.replaceList();
   }
-  if (error != ListError::None) {
-    build.discardReplacement(output);
-    return error;
-  }
+  if (error != ListError::None) return error;
   platform::removeFileNotLink(job.tempPath);
   display.progress(ListMilestone::Finished);
   display.end();

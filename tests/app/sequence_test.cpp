@@ -151,7 +151,9 @@ TEST(CheckInstallDir, ExistingCreatedOrRefused) {
       EXPECT_EQ(u8(shownBoxes()[0].caption), "Error");
       EXPECT_EQ(shownBoxes()[0].icon, platform::BoxIcon::Error);
     }
-    if (*row.typed) EXPECT_EQ(dir.exists(u16(row.typed)), row.existsAfter);
+    if (*row.typed) {
+      EXPECT_EQ(dir.exists(u16(row.typed)), row.existsAfter);
+    }
     EXPECT_FALSE(dir.exists(u"absent"));
     // The text is kept as typed.
     EXPECT_EQ(u8(state.installDir.view()), row.typed);

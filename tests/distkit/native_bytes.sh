@@ -4,13 +4,18 @@
 # excerpts in code pages 1252, 1250, 1253 and 932), reverse by a sort table
 # and by the "C" order (binary and --tsv), check's findings, and build of the
 # sample (file by file; a rebuild over a folder link, which must keep the
-# link's target whole; a refused build into the sources' folder). Builds the
-# native distkit first (scripts/build-native-distkit.sh).
-#   tests/distkit/native_bytes.sh DISTKIT_EXE
+# link's target whole; a refused build into the sources' folder). The test
+# suite passes the sanitizer build's distkit as NATIVE_DISTKIT; without it
+# the release build of scripts/build-native-distkit.sh is built and used.
+#   tests/distkit/native_bytes.sh DISTKIT_EXE [NATIVE_DISTKIT]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-native=$("$root/scripts/build-native-distkit.sh") || { echo "native distkit: build failed"; exit 1; }
+if [ -n "${2:-}" ]; then
+  native=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+else
+  native=$("$root/scripts/build-native-distkit.sh") || { echo "native distkit: build failed"; exit 1; }
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -22,6 +22,10 @@
 #include "text/collate.h"
 #include "install/language_step.h"
 
+#if defined(_WIN32)
+#include <winerror.h>
+#endif
+
 using namespace hostile;
 using platform::faults::Op;
 using testing_support::ScratchDir;
@@ -102,6 +106,10 @@ std::optional<std::string> fileBytes(std::u16string_view name) {
 }
 
 const std::u16string kLists[] = {u"dutch.out", u"german.out"};
+const std::string kRegistry =
+    crlf("; registry\n\n[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kEofMarker);
+// An earlier installation's lists (different words).
+const std::vector<std::string> kEarlierLists = {record("oud", "old"), record("alt", "old")};
 
 // The lists that a sound run writes.
 std::vector<std::string> referenceLists() {
@@ -127,11 +135,8 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
   testing_support::writeStringsFiles();
   loadStrings(u"C:\\unused");
   setCollationLocale(u"english");
-  const std::string original =
-      crlf("; registry\n\n[Language]\nz,z,0,Zulu\nd,d,0,Dutch\n\n" + kEofMarker);
-
-  // An earlier installation's lists (different words), and a sound run's.
-  const std::vector<std::string> earlierLists = {record("oud", "old"), record("alt", "old")};
+  const std::string& original = kRegistry;
+  const std::vector<std::string>& earlierLists = kEarlierLists;
   const std::vector<std::string> newLists = referenceLists();
 
   const std::vector<FaultCase> cases = {
@@ -261,3 +266,48 @@ TEST(HostileFaults, EveryFailingOperationOfTheLanguageStep) {
   strings = StringsTable{};
   setCollationLocale(u"C");
 }
+
+#if defined(_WIN32)
+// A file that another program keeps open while the step replaces it: the
+// replacement is tried again for the whole time budget (on the tests' own
+// clock), then the run ends with the step's message, the file as it was and
+// its replacement gone.
+TEST(HostileFaults, AFileHeldForGoodEndsTheStepAfterTheRetryBudget) {
+  ScratchDir dir;
+  testing_support::writeStringsFiles();
+  loadStrings(u"C:\\unused");
+  setCollationLocale(u"english");
+  // One try at once, then one after each pause of 100 ms.
+  const int wholeBudget = static_cast<int>(platform::kReplaceRetryMilliseconds / 100) + 1;
+  struct Row {
+    int rename;  // the first rename held (the list comes before dict.ini)
+    std::u16string message, held, replacement;
+  } rows[] = {
+      {1, u"Can't replace output file \"dutch.out\"", u"dutch.out", u"dutch.out.$$$"},
+      {2, u"Can't replace DICT.INI", u"dict.ini", u"tmp.ini"},
+  };
+  for (const Row& row : rows) {
+    std::string name = u8(row.held) + " held";
+    SCOPED_TRACE(name);
+    ScratchDir run;
+    writeDistribution();
+    testing_support::writeFileBytes(u"dict.ini", kRegistry);
+    for (int i = 0; i < 2; ++i) testing_support::writeFileBytes(kLists[i], kEarlierLists[i]);
+    std::optional<std::string> before = fileBytes(row.held);
+    HeadingCounter screen;
+    platform::setScreen(&screen);
+    platform::faults::useFakeClock();
+    platform::faults::failNth(Op::Rename, row.rename, 1000, ERROR_SHARING_VIOLATION);
+    Outcome got = runRow(name, [] { processLanguages(); });
+    int tries = platform::faults::injectedFailures(Op::Rename);
+    platform::faults::reset();
+    platform::setScreen(nullptr);
+    expectOutcome(name, got, {fatal(row.message)});
+    EXPECT_EQ(tries, wholeBudget);
+    EXPECT_EQ(fileBytes(row.held), before);
+    EXPECT_FALSE(platform::pathExists(row.replacement));
+  }
+  strings = StringsTable{};
+  setCollationLocale(u"C");
+}
+#endif

@@ -7,7 +7,12 @@
 
 #include "platform/faults.h"
 #include "platform/file.h"
+#include "platform/links.h"
 #include "support/test_support.h"
+
+#if defined(_WIN32)
+#include <winerror.h>
+#endif
 
 using namespace std::string_literals;
 using platform::File;
@@ -192,6 +197,54 @@ TEST(ReplaceFile, ReplacesOrKeepsTheTarget) {
   EXPECT_FALSE(platform::renameFile(u"newer.tmp", u"target.txt"));
   EXPECT_EQ(dir.read(u"target.txt"), "new");
 }
+
+#if defined(_WIN32)
+// A target that another program holds (a virus scanner just after it was
+// written) is tried again every 100 ms until it is let go or the time budget
+// is spent; any other error ends the replacement at once. The clock is the
+// tests' own: the budget passes without waiting.
+TEST(ReplaceFile, ATargetHeldForAMomentIsTriedAgain) {
+  using platform::faults::Op;
+  // One try at once, then one after each pause of 100 ms until the budget.
+  const int wholeBudget = static_cast<int>(platform::kReplaceRetryMilliseconds / 100) + 1;
+  struct Row {
+    const char* name;
+    int error;
+    int failing;  // tries that fail in a row
+    bool replaced;
+    int failedTries;
+  };
+  const Row rows[] = {
+      {"sharing violation, let go", ERROR_SHARING_VIOLATION, 3, true, 3},
+      {"access denied, let go", ERROR_ACCESS_DENIED, 3, true, 3},
+      {"lock violation, let go", ERROR_LOCK_VIOLATION, 3, true, 3},
+      {"let go at the last try", ERROR_SHARING_VIOLATION, wholeBudget - 1, true, wholeBudget - 1},
+      {"held for good", ERROR_SHARING_VIOLATION, 1000, false, wholeBudget},
+      {"disk error, no retry", ERROR_WRITE_FAULT, 3, false, 1},
+      {"missing folder, no retry", ERROR_PATH_NOT_FOUND, 3, false, 1},
+  };
+  const struct {
+    const char* name;
+    bool (*replace)(std::u16string_view, std::u16string_view);
+  } functions[] = {{"replaceFile", platform::replaceFile},
+                   {"replaceFileNotLink", platform::replaceFileNotLink}};
+  for (const auto& function : functions) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(std::string(function.name) + ", " + row.name);
+      ScratchDir dir;
+      dir.write(u"new.tmp", "new");
+      dir.write(u"target.txt", "old");
+      platform::faults::useFakeClock();
+      platform::faults::failNth(Op::Rename, 1, row.failing, row.error);
+      EXPECT_EQ(function.replace(u"new.tmp", u"target.txt"), row.replaced);
+      EXPECT_EQ(platform::faults::injectedFailures(Op::Rename), row.failedTries);
+      platform::faults::reset();
+      EXPECT_EQ(dir.read(u"target.txt"), row.replaced ? "new" : "old");
+      EXPECT_EQ(dir.exists(u"new.tmp"), !row.replaced);
+    }
+  }
+}
+#endif
 
 TEST(CurrentDirectory, TooSmallBufferGivesZeroAndEmptyText) {
   ScratchDir dir;

@@ -40,7 +40,7 @@ struct Watchdog::Impl {
   }
 };
 
-Watchdog::Watchdog(std::string row, double seconds) : impl_(new Impl{std::move(row), seconds}) {
+Watchdog::Watchdog(std::string row, double seconds) : impl_(new Impl(std::move(row), seconds)) {
   impl_->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (impl_->done) impl_->thread = CreateThread(nullptr, 0, &Impl::watch, impl_.get(), 0, nullptr);
 }
@@ -55,6 +55,7 @@ Watchdog::~Watchdog() {
 }
 #else
 struct Watchdog::Impl {
+  Impl(std::string r, double s) : row(std::move(r)), seconds(s) {}
   std::string row;
   double seconds;
   std::mutex mutex;
@@ -63,7 +64,7 @@ struct Watchdog::Impl {
   std::thread thread;
 };
 
-Watchdog::Watchdog(std::string row, double seconds) : impl_(new Impl{std::move(row), seconds}) {
+Watchdog::Watchdog(std::string row, double seconds) : impl_(new Impl(std::move(row), seconds)) {
   impl_->thread = std::thread([impl = impl_.get()] {
     std::unique_lock<std::mutex> lock(impl->mutex);
     auto limit = std::chrono::duration<double>(impl->seconds);

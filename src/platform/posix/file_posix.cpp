@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "platform/ascii.h"
-#include "platform/faults.h"
 #include "platform/file.h"
 #include "platform/posix/host_path.h"
+#include "platform/posix/syscalls.h"
 
 using platform::posix::hostPath;
+using platform::sys::os;
 
 namespace platform {
 
@@ -28,7 +29,7 @@ std::FILE* openStream(std::u16string_view path, const char* mode) {
   return std::fopen(p->c_str(), mode);
 }
 
-bool commitStream(std::FILE* stream) { return fsync(fileno(stream)) == 0; }
+bool commitStream(std::FILE* stream) { return os.fsync(fileno(stream)) == 0; }
 }  // namespace detail
 
 namespace {
@@ -44,22 +45,19 @@ bool removeFile(std::u16string_view path) {
 }
 
 bool replaceFile(std::u16string_view from, std::u16string_view to) {
-  if (faults::shouldFail(faults::Op::Rename)) return false;
   std::optional<std::string> a = hostPath(from), b = hostPath(to);
-  return a && b && std::rename(a->c_str(), b->c_str()) == 0;
+  return a && b && os.rename(a->c_str(), b->c_str()) == 0;
 }
 
 bool renameFile(std::u16string_view from, std::u16string_view to) {
-  if (faults::shouldFail(faults::Op::Rename)) return false;
   std::optional<std::string> a = hostPath(from), b = hostPath(to);
   if (!a || !b) return false;
   struct stat st;
   if (lstat(b->c_str(), &st) == 0) return false;  // MoveFileW never replaces
-  return std::rename(a->c_str(), b->c_str()) == 0;
+  return os.rename(a->c_str(), b->c_str()) == 0;
 }
 
 bool copyFile(std::u16string_view from, std::u16string_view to) {
-  if (faults::shouldFail(faults::Op::Write)) return false;
   std::optional<std::string> a = hostPath(from), b = hostPath(to);
   if (!a || !b || isDirectory(*a) || isDirectory(*b)) return false;
   int in = open(a->c_str(), O_RDONLY);
@@ -86,7 +84,7 @@ bool copyFile(std::u16string_view from, std::u16string_view to) {
       break;
     }
     for (ssize_t done = 0; done < n;) {
-      ssize_t w = write(out, buffer + done, static_cast<std::size_t>(n - done));
+      ssize_t w = os.write(out, buffer + done, static_cast<std::size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
       if (w <= 0) {
         ok = false;
@@ -103,9 +101,8 @@ bool copyFile(std::u16string_view from, std::u16string_view to) {
 }
 
 bool createDirectory(std::u16string_view path) {
-  if (faults::shouldFail(faults::Op::MakeDir)) return false;
   std::optional<std::string> p = hostPath(path);
-  return p && mkdir(p->c_str(), 0777) == 0;
+  return p && os.mkdir(p->c_str(), 0777) == 0;
 }
 
 bool removeDirectory(std::u16string_view path) {

@@ -1,7 +1,9 @@
 // Link checks on a POSIX host: names are looked at with lstat and changed
-// relative to their folder, opened with O_NOFOLLOW | O_DIRECTORY, so that
-// the native build runs the same decisions with real symbolic links, file
-// links included.
+// relative to their folder, opened once with O_DIRECTORY, so that the native
+// build runs the same decisions with real symbolic links, file links
+// included. As on Windows, only the last name is guarded: the folders on the
+// way are linkOnTheWay's to check, and a user's OUT folder may well be a
+// link of the user's own.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include "platform/faults.h"
 #include "platform/links.h"
 #include "platform/posix/host_path.h"
+#include "platform/posix/syscalls.h"
 
 using platform::posix::hostPath;
 
@@ -21,16 +24,14 @@ namespace platform {
 
 namespace {
 
-// The folder that holds a name, opened without following a link, and the
-// name in it.
+// The folder that holds a name, and the name in it.
 class Folder {
  public:
   explicit Folder(const std::string& path) {
     std::size_t cut = path.find_last_of('/');
     std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
     name_ = cut == std::string::npos ? path : path.substr(cut + 1);
-    fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd_ < 0) errno_ = errno;
+    fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
   ~Folder() {
     if (fd_ >= 0) close(fd_);
@@ -38,8 +39,6 @@ class Folder {
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
   bool valid() const { return fd_ >= 0 && !name_.empty(); }
-  // ELOOP/ENOTDIR: the folder itself is a link.
-  bool folderIsLink() const { return fd_ < 0 && (errno_ == ELOOP || errno_ == ENOTDIR); }
   int fd() const { return fd_; }
   const char* name() const { return name_.c_str(); }
 
@@ -55,7 +54,6 @@ class Folder {
  private:
   std::string name_;
   int fd_ = -1;
-  int errno_ = 0;
 };
 
 }  // namespace
@@ -96,7 +94,6 @@ NameChange removeFileNotLink(std::u16string_view path) {
   std::optional<std::string> p = hostPath(path);
   if (!p) return NameChange::Failed;
   Folder folder(*p);
-  if (folder.folderIsLink()) return NameChange::Link;
   if (!folder.valid()) return NameChange::Failed;
   NameChange kind = folder.plainFile();
   if (kind != NameChange::Done) return kind;
@@ -105,7 +102,6 @@ NameChange removeFileNotLink(std::u16string_view path) {
 
 bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
   if (faults::reportsLink(from) || faults::reportsLink(to)) return false;
-  if (faults::shouldFail(faults::Op::Rename)) return false;
   std::optional<std::string> a = hostPath(from), b = hostPath(to);
   if (!a || !b) return false;
   Folder source(*a), target(*b);
@@ -118,7 +114,7 @@ bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
     return false;  // a folder or another kind of file
   }
   // renameat replaces the name `to`, never the target of a link.
-  return renameat(source.fd(), source.name(), target.fd(), target.name()) == 0;
+  return sys::os.renameat(source.fd(), source.name(), target.fd(), target.name()) == 0;
 }
 
 }  // namespace platform

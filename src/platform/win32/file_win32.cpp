@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "platform/ascii.h"
-#include "platform/faults.h"
 #include "platform/file.h"
 #include "platform/win32/held.h"
+#include "platform/win32/syscalls.h"
 #include "platform/win32/wide.h"
 
+using platform::sys::os;
 using platform::win32::wide;
 
 namespace platform {
@@ -21,23 +22,21 @@ std::FILE* openStream(std::u16string_view path, const char* mode) {
   return _wfopen(wide(path).c_str(), m.c_str());
 }
 
-bool commitStream(std::FILE* stream) { return _commit(_fileno(stream)) == 0; }
+bool commitStream(std::FILE* stream) { return os._commit(_fileno(stream)) == 0; }
 }  // namespace detail
 
 bool removeFile(std::u16string_view path) { return DeleteFileW(wide(path).c_str()) != 0; }
 
 bool replaceFile(std::u16string_view from, std::u16string_view to) {
-  if (faults::shouldFail(faults::Op::Rename)) return false;
   std::wstring source = wide(from), target = wide(to);
   return win32::retryWhileHeld([&] {
-    return MoveFileExW(source.c_str(), target.c_str(),
+    return os.MoveFileExW(source.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   });
 }
 
 bool renameFile(std::u16string_view from, std::u16string_view to) {
-  if (faults::shouldFail(faults::Op::Rename)) return false;
-  return MoveFileW(wide(from).c_str(), wide(to).c_str()) != 0;
+  return os.MoveFileW(wide(from).c_str(), wide(to).c_str()) != 0;
 }
 
 namespace {
@@ -56,10 +55,9 @@ DWORD clearReadOnly(const std::wstring& path) {
 }  // namespace
 
 bool copyFile(std::u16string_view from, std::u16string_view to) {
-  if (faults::shouldFail(faults::Op::Write)) return false;
   std::wstring target = wide(to);
   DWORD before = clearReadOnly(target);
-  if (!CopyFileW(wide(from).c_str(), target.c_str(), FALSE)) {
+  if (!os.CopyFileW(wide(from).c_str(), target.c_str(), FALSE)) {
     if (before != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), before);
     return false;
   }
@@ -70,8 +68,7 @@ bool copyFile(std::u16string_view from, std::u16string_view to) {
 }
 
 bool createDirectory(std::u16string_view path) {
-  if (faults::shouldFail(faults::Op::MakeDir)) return false;
-  return CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
+  return os.CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
 }
 
 bool removeDirectory(std::u16string_view path) {

@@ -14,8 +14,10 @@
 #include "platform/file.h"
 #include "platform/links.h"
 #include "platform/win32/held.h"
+#include "platform/win32/syscalls.h"
 #include "platform/win32/wide.h"
 
+using platform::sys::os;
 using platform::win32::wide;
 
 namespace platform {
@@ -108,7 +110,7 @@ NameChange removeFileNotLink(std::u16string_view path) {
   NameChange kind = plainFile(h.get());
   if (kind != NameChange::Done) return kind;
   FILE_DISPOSITION_INFO disposition = {TRUE};
-  return SetFileInformationByHandle(h.get(), FileDispositionInfo, &disposition,
+  return os.SetFileInformationByHandle(h.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition)
              ? NameChange::Done
              : NameChange::Failed;
@@ -116,7 +118,6 @@ NameChange removeFileNotLink(std::u16string_view path) {
 
 bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
   if (faults::reportsLink(from) || faults::reportsLink(to)) return false;
-  if (faults::shouldFail(faults::Op::Rename)) return false;
   Handle source(openName(wide(from), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE));
   if (!source.valid() || plainFile(source.get()) != NameChange::Done) return false;
   std::wstring target = wide(to);
@@ -144,7 +145,7 @@ bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
   // As replaceFile: a target held for a moment after it was written is
   // tried again within the time budget.
   return win32::retryWhileHeld([&] {
-    return SetFileInformationByHandle(source.get(), FileRenameInfo, rename,
+    return os.SetFileInformationByHandle(source.get(), FileRenameInfo, rename,
                                       static_cast<DWORD>(block.size()));
   });
 }
