@@ -3,9 +3,10 @@
 # builds everything with the mingw preset and runs every test under Wine
 # (unit tests, hostile inputs, and the end-to-end tests that drive setup.exe
 # on a virtual screen), two at a time; meanwhile it builds the portable core
-# natively with clang, ASan and UBSan (and the fuzzing harnesses), then runs
-# its unit tests and the kept fuzzing inputs there; then runs each fuzzing
-# harness for FUZZ_SECONDS (default 30; 0 skips), two at a time.
+# natively with clang, ASan and UBSan, runs its unit tests, the kept fuzzing
+# inputs and distkit's Linux comparison there, and builds the fuzzing
+# harnesses; then runs each fuzzing harness for FUZZ_SECONDS (default 30;
+# 0 skips), two at a time.
 # Screenshots of the end-to-end tests are copied to ./artifacts/.
 # Usage: scripts/run-tests.sh [--quick] [CTEST ARGS...]   e.g. -R e2e  or  -R text_tests
 #   --quick: the unit and hostile tests of every layer, Wine and native, without
@@ -27,13 +28,18 @@ scripts/bootstrap.sh || { echo "run-tests: installing packages failed" >&2; exit
 cmake --preset mingw >/dev/null || { echo "run-tests: configure failed" >&2; exit 1; }
 cmake --build --preset mingw || { echo "run-tests: build failed" >&2; exit 1; }
 
-# The native builds run beside the Wine tests, which mostly wait on Wine and
-# the screen.
+# The native side runs beside the Wine tests, which mostly wait on Wine and
+# the screen: the sanitizer build and its tests, then the fuzzing build.
 native_pid=
+native_args=()
+[ $quick = 1 ] && native_args=(-E fuzz_replay -LE integration)
 if [ "$selection" -eq 0 ]; then
   mkdir -p build
+  rm -f build/native-tests.log build/native-tests.rc
   {
     (cd native && cmake --preset native-asan) && cmake --build build/native-asan -j2 &&
+      { scripts/run-native-tests.sh "${native_args[@]}" >build/native-tests.log 2>&1
+        echo $? >build/native-tests.rc; } &&
       if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
         (cd native && cmake --preset native-fuzz) && cmake --build build/native-fuzz -j2
       fi
@@ -62,13 +68,15 @@ if [ "$selection" -eq 0 ]; then
     echo "run-tests: a native build failed; its log:" >&2
     tail -40 build/native-builds.log >&2
   fi
-  if [ $quick = 1 ]; then
-    scripts/run-native-tests.sh -E fuzz_replay -LE integration || rc=1
+  if [ -f build/native-tests.rc ]; then
+    cat build/native-tests.log
+    [ "$(cat build/native-tests.rc)" = 0 ] || rc=1
   else
-    scripts/run-native-tests.sh || rc=1
-    if [ "${FUZZ_SECONDS:-30}" != 0 ]; then
-      scripts/run-fuzzers.sh "${FUZZ_SECONDS:-30}" || rc=1
-    fi
+    # The sanitizer build failed: once more here, where its errors show.
+    scripts/run-native-tests.sh "${native_args[@]}" || rc=1
+  fi
+  if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
+    scripts/run-fuzzers.sh "${FUZZ_SECONDS:-30}" || rc=1
   fi
 fi
 
