@@ -29,7 +29,7 @@ cmake --preset mingw >/dev/null || { echo "run-tests: configure failed" >&2; exi
 cmake --build --preset mingw || { echo "run-tests: build failed" >&2; exit 1; }
 
 # The native side runs beside the Wine tests, which mostly wait on Wine and
-# the screen: the sanitizer build and its tests, then the fuzzing build.
+# the screen: the sanitizer build, then its tests beside the fuzzing build.
 native_pid=
 native_args=()
 [ $quick = 1 ] && native_args=(-E fuzz_replay -LE integration)
@@ -37,12 +37,15 @@ if [ "$selection" -eq 0 ]; then
   mkdir -p build
   rm -f build/native-tests.log build/native-tests.rc
   {
-    (cd native && cmake --preset native-asan) && cmake --build build/native-asan -j2 &&
-      { scripts/run-native-tests.sh "${native_args[@]}" >build/native-tests.log 2>&1
-        echo $? >build/native-tests.rc; } &&
+    (cd native && cmake --preset native-asan) && cmake --build build/native-asan -j2 && {
+      # The tests leave a core free much of the time: the fuzzing build beside them.
       if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
-        (cd native && cmake --preset native-fuzz) && cmake --build build/native-fuzz -j2
+        { (cd native && cmake --preset native-fuzz) && cmake --build build/native-fuzz -j2; } &
       fi
+      scripts/run-native-tests.sh "${native_args[@]}" >build/native-tests.log 2>&1
+      echo $? >build/native-tests.rc
+      wait
+    }
   } >build/native-builds.log 2>&1 &
   native_pid=$!
 fi
