@@ -25,30 +25,40 @@ selection=$#
 
 scripts/bootstrap.sh || { echo "run-tests: installing packages failed" >&2; exit 1; }
 
-cmake --preset mingw >/dev/null || { echo "run-tests: configure failed" >&2; exit 1; }
-cmake --build --preset mingw || { echo "run-tests: build failed" >&2; exit 1; }
-
-# The native side runs beside the Wine tests, which mostly wait on Wine and
-# the screen: the sanitizer build, then its tests beside the fuzzing build.
+# The native side runs beside the Windows build and the Wine tests (which
+# mostly wait on Wine and the screen), at a lower priority so that they keep
+# their pace: the sanitizer build, then (once distkit.exe, which one of them
+# compares with, is built) its tests beside the fuzzing build.
 native_pid=
 native_args=()
 [ $quick = 1 ] && native_args=(-E fuzz_replay -LE integration)
+mkdir -p build
+rm -f build/native-tests.log build/native-tests.rc build/windows-build.status
 if [ "$selection" -eq 0 ]; then
-  mkdir -p build
-  rm -f build/native-tests.log build/native-tests.rc
   {
-    (cd native && cmake --preset native-asan) && cmake --build build/native-asan -j2 && {
-      # The tests leave a core free much of the time: the fuzzing build beside them.
-      if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
-        { (cd native && cmake --preset native-fuzz) && cmake --build build/native-fuzz -j2; } &
+    (cd native && cmake --preset native-asan) && nice -n 10 cmake --build build/native-asan -j2 && {
+      while [ ! -f build/windows-build.status ]; do sleep 1; done
+      if [ "$(cat build/windows-build.status)" = built ]; then
+        # The tests leave a core free much of the time: the fuzzing build beside them.
+        if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
+          { (cd native && cmake --preset native-fuzz) && nice -n 10 cmake --build build/native-fuzz -j2; } &
+        fi
+        scripts/run-native-tests.sh "${native_args[@]}" >build/native-tests.log 2>&1
+        echo $? >build/native-tests.rc
+        wait
       fi
-      scripts/run-native-tests.sh "${native_args[@]}" >build/native-tests.log 2>&1
-      echo $? >build/native-tests.rc
-      wait
     }
   } >build/native-builds.log 2>&1 &
   native_pid=$!
 fi
+
+if ! { cmake --preset mingw >/dev/null && cmake --build --preset mingw; }; then
+  echo failed >build/windows-build.status
+  echo "run-tests: the Windows build failed" >&2
+  [ -n "$native_pid" ] && wait "$native_pid"
+  exit 1
+fi
+echo built >build/windows-build.status
 
 ctest_args=(--preset mingw -j2)
 [ $quick = 1 ] && ctest_args+=(-LE 'e2e|integration')
