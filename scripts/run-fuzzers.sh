@@ -36,15 +36,19 @@ fuzz_one() {
   fi
   echo "run-fuzzers: $h for ${seconds} s: $(grep -E "stat::number_of_executed_units" "$out/$h.log" | tail -1)"
 }
+# A harness starts as soon as any running one has ended.
 failed=0
-pids=()
+running=0
 for h in "${harnesses[@]}"; do
-  if [ ${#pids[@]} -ge "$jobs" ]; then
-    wait "${pids[0]}" || failed=1
-    pids=("${pids[@]:1}")
+  if [ $running -ge "$jobs" ]; then
+    wait -n || failed=1
+    running=$((running - 1))
   fi
   fuzz_one "$h" &
-  pids+=($!)
+  running=$((running + 1))
 done
-for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+while [ $running -gt 0 ]; do
+  wait -n || failed=1
+  running=$((running - 1))
+done
 exit $failed

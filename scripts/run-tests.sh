@@ -26,9 +26,10 @@ selection=$#
 scripts/bootstrap.sh || { echo "run-tests: installing packages failed" >&2; exit 1; }
 
 # The native side runs beside the Windows build and the Wine tests (which
-# mostly wait on Wine and the screen), at a lower priority so that they keep
-# their pace: the sanitizer build, then (once distkit.exe, which one of them
-# compares with, is built) its tests beside the fuzzing build.
+# mostly wait on Wine and the screen): the sanitizer build, sharing the
+# cores with the Windows build; then the fuzzing build at a lower priority,
+# and (once distkit.exe, which one of them compares with, is built) the
+# sanitizer build's tests.
 native_pid=
 native_args=()
 [ $quick = 1 ] && native_args=(-E fuzz_replay -LE integration)
@@ -36,17 +37,16 @@ mkdir -p build
 rm -f build/native-tests.log build/native-tests.rc build/windows-build.status
 if [ "$selection" -eq 0 ]; then
   {
-    (cd native && cmake --preset native-asan) && nice -n 10 cmake --build build/native-asan -j2 && {
+    (cd native && cmake --preset native-asan) && cmake --build build/native-asan -j2 && {
+      if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
+        { (cd native && cmake --preset native-fuzz) && nice -n 10 cmake --build build/native-fuzz -j2; } &
+      fi
       while [ ! -f build/windows-build.status ]; do sleep 1; done
       if [ "$(cat build/windows-build.status)" = built ]; then
-        # The tests leave a core free much of the time: the fuzzing build beside them.
-        if [ $quick = 0 ] && [ "${FUZZ_SECONDS:-30}" != 0 ]; then
-          { (cd native && cmake --preset native-fuzz) && nice -n 10 cmake --build build/native-fuzz -j2; } &
-        fi
         scripts/run-native-tests.sh "${native_args[@]}" >build/native-tests.log 2>&1
         echo $? >build/native-tests.rc
-        wait
       fi
+      wait
     }
   } >build/native-builds.log 2>&1 &
   native_pid=$!
