@@ -191,8 +191,33 @@ TEST(ProgressBar, FrameBodyAndNothingOutside) {
   EXPECT_EQ(b.canvas.at(378, 173), kNavy);
 }
 
+// The family whose glyphs a font draws with (GetTextFaceW gives the name
+// asked for, also when another face stands in for it).
+std::wstring drawnFamily(HDC dc, HFONT font) {
+  HGDIOBJ old = SelectObject(dc, font);
+  std::wstring family;
+  UINT size = GetOutlineTextMetricsW(dc, 0, nullptr);
+  if (size > 0) {
+    std::string buffer(size, '\0');
+    auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+    if (GetOutlineTextMetricsW(dc, size, metrics)) {
+      family = reinterpret_cast<const wchar_t*>(
+          buffer.data() + reinterpret_cast<uintptr_t>(metrics->otmpFamilyName));
+    }
+  }
+  SelectObject(dc, old);
+  return family;
+}
+
+// Measured in Arial's metrics: under Wine that is Liberation Sans, of the
+// package fonts-liberation (which the bootstrap installs); another face puts
+// the text pixels elsewhere.
 TEST(ProgressBar, TextIsWhiteAndCentredOnTheWholeBar) {
   BarCanvas b;
+  const std::wstring family = drawnFamily(b.canvas.dc(), b.font);
+  ASSERT_TRUE(family == L"Arial" || family == L"Liberation Sans")
+      << "the bar's text is drawn with \"" << std::string(family.begin(), family.end())
+      << "\", not Arial or its metric twin Liberation Sans (package fonts-liberation)";
   paintProgressBar(b.canvas.dc(), b.bar, 0, u"100%", b.font);
   RECT inner{31, 156, 379, 174};
   RECT text = boundsOf(b.canvas, kWhiteRgb, inner);
