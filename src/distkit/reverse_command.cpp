@@ -215,16 +215,23 @@ class TerminalProgress : public ListDisplay {
 };
 
 // Puts the reversed list that the builder left at `list` (a name of our
-// own) in OUT's place, as text with --tsv: it is read and written anew under
-// the same name, which then takes OUT's place in one step. False when that
-// fails; OUT is then as it was.
+// own) in OUT's place in one step; with --tsv it is first read and written
+// anew, as text, under the same name. False when that fails; OUT is then as
+// it was.
 bool publish(const std::u16string& list, const Options& options) {
+  if (!options.tsv) {
+    // The list builder has written the list whole, flushed and closed: it
+    // takes OUT's place as it is.
+    if (platform::replaceFile(list, options.out)) return true;
+    platform::removeFile(list);
+    return false;
+  }
   std::string bytes;
   if (!readWholeFile(list, bytes)) {
     platform::removeFile(list);
     return false;
   }
-  if (options.tsv) bytes = unpackListRecords(bytes, options.homeCodePage, options.listCodePage);
+  bytes = unpackListRecords(bytes, options.homeCodePage, options.listCodePage);
   platform::ReplacingFile out(options.out, list, platform::ReplacingFile::Mode::Binary,
                               platform::ReplacingFile::TargetLink::ReplaceName);
   if (!out.create()) return false;
