@@ -31,6 +31,11 @@ enum class OpenMode {
   CreateText,
 };
 
+class File;
+namespace detail {
+File adoptStream(std::FILE* stream, OpenMode mode);
+}  // namespace detail
+
 class File {
  public:
   File() = default;
@@ -79,6 +84,7 @@ class File {
   bool atEnd() const;
 
  private:
+  friend File detail::adoptStream(std::FILE* stream, OpenMode mode);
   std::FILE* stream_ = nullptr;
   bool text_ = false;
   bool failed_ = false;
@@ -192,4 +198,8 @@ namespace platform::detail {
 std::FILE* openStream(std::u16string_view path, const char* mode);
 // Asks the system to commit a flushed stream's data to disk.
 bool commitStream(std::FILE* stream);
+// A File on `stream`, opened by the caller in binary mode ("rb" or "wb") as
+// File::open would have opened it for `mode`; the File owns the stream and
+// translates text as File::open's does. A null stream gives a closed File.
+File adoptStream(std::FILE* stream, OpenMode mode);
 }  // namespace platform::detail

@@ -32,8 +32,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file.h"
+#include "platform/links.h"
 
 namespace platform {
 
@@ -44,12 +46,9 @@ struct NameInfo {
   uint32_t links = 0;                 // the file's names (hard links); 1 for a plain file
 };
 
-// How a change of a name ended.
-enum class NameChange {
-  Done,
-  Failed,  // as the plain call would have failed (missing, held, refused)
-  Link,    // a link is in the way (at the name or on the way to it): nothing changed
-};
+// How a change of a name ended: NameChange of links.h. Done; Failed as the
+// plain call would have failed (missing, held, refused); Link when a link is
+// in the way, at the name or on the way to it: nothing changed.
 
 class Folder {
  public:
@@ -123,3 +122,39 @@ class Folder {
 bool isLinkTag(uint32_t tag);
 
 }  // namespace platform
+
+// How Folder is built: folder.cpp (portable) holds the Folder itself, does
+// everything of a Folder that holds nothing with the path functions of
+// file.h, and refuses a name that breaks the name rule or that
+// faults::reportsLink takes for a link (the name joined to the held path,
+// and each folder on the way). Holding nothing, open is File::open, look
+// is pathKind with isReadOnly (links: 1 for a file, else 0), makeDirectory
+// is createDirectory, and remove, replace and copyIn are removeFile,
+// replaceFile and copyFile, Done or Failed. What is left, the work on a
+// held folder's handle, is each system's own: the functions below, in
+// win32/folder_win32.cpp and posix/folder_posix.cpp. They get the handle
+// that holdFolder gave and the name's parts as nameParts made them.
+namespace platform::detail {
+
+// The parts of a name below a held folder, split at backslashes and
+// slashes. False when the name is refused: empty, absolute (a leading
+// separator), with an empty part ("a//b", "a/"), a "." or ".." part, or a
+// ':' (a drive or a stream) or a zero unit anywhere.
+using NameParts = std::vector<std::u16string_view>;
+bool nameParts(std::u16string_view name, NameParts& parts);
+
+// Opens `path` as Folder::hold does; -1 when it cannot be held.
+intptr_t holdFolder(std::u16string_view path);
+// Lets go of a handle of holdFolder.
+void releaseFolder(intptr_t folder);
+
+// The held side of Folder's calls of the same names, with their contracts.
+// `parts` is never empty.
+File heldOpen(intptr_t folder, const NameParts& parts, OpenMode mode);
+NameInfo heldLook(intptr_t folder, const NameParts& parts);
+bool heldMakeDirectory(intptr_t folder, const NameParts& parts);
+NameChange heldRemove(intptr_t folder, const NameParts& parts);
+NameChange heldReplace(intptr_t folder, const NameParts& from, const NameParts& to);
+NameChange heldCopyIn(intptr_t folder, std::u16string_view source, const NameParts& parts);
+
+}  // namespace platform::detail
