@@ -15,13 +15,17 @@ namespace platform::faults {
 // The kinds, and the calls each one counts:
 //   Write    File::write (one fwrite per call, text mode too); copyFile
 //            (Win32: CopyFileW; POSIX: each write(2) of the copy, none for
-//            an empty file)
+//            an empty file); Folder::copyIn (POSIX: each write(2) of the
+//            side file)
 //   Flush    File::flush: the fflush and the commit to disk (Win32 _commit,
-//            POSIX fsync), one count each
-//   Rename   replaceFile, renameFile, replaceFileNotLink: the rename call
-//            (Win32: MoveFileExW, MoveFileW, SetFileInformationByHandle with
-//            FileRenameInfo; POSIX: rename, renameat), each try of a retry
-//   MakeDir  createDirectory (CreateDirectoryW, mkdir)
+//            POSIX fsync), one count each; Folder::copyIn's commit of the
+//            side file (POSIX fsync)
+//   Rename   replaceFile, renameFile, replaceFileNotLink, Folder::replace
+//            and Folder::copyIn: the rename call (Win32: MoveFileExW,
+//            MoveFileW, SetFileInformationByHandle with FileRenameInfo;
+//            POSIX: rename, renameat), each try of a retry
+//   MakeDir  createDirectory, Folder::makeDirectory (CreateDirectoryW;
+//            POSIX: mkdir, mkdirat)
 //   Read     File::read (fread)
 enum class Op { Write, Flush, Rename, MakeDir, Read, Count };
 

@@ -56,6 +56,16 @@ File File::open(std::u16string_view path, OpenMode mode) {
   return f;
 }
 
+namespace detail {
+File adoptStream(std::FILE* stream, OpenMode mode) {
+  File f;
+  f.text_ = mode == OpenMode::ReadText || mode == OpenMode::WriteText ||
+            mode == OpenMode::CreateText;
+  f.stream_ = stream;
+  return f;
+}
+}  // namespace detail
+
 std::size_t File::read(void* buffer, std::size_t size) {
   if (!stream_ || size == 0) return 0;
   std::size_t n = sys::streams.fread(buffer, 1, size, stream_);

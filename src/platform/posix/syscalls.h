@@ -22,6 +22,9 @@ struct PosixCalls {
   // errno EEXIST when the name is taken, ENOENT when the folder above is
   // missing.
   decltype(&::mkdir) mkdir = &::mkdir;
+  // mkdir with the name relative to an open folder; a link of that name
+  // counts as taken (EEXIST) and is not followed.
+  decltype(&::mkdirat) mkdirat = &::mkdirat;
   // Writes up to `count` bytes to the descriptor; returns the number
   // written, which may be fewer, or -1 with errno.
   decltype(&::write) write = &::write;

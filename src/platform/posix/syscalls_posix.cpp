@@ -25,6 +25,11 @@ int failingMkdir(const char* path, mode_t mode) noexcept {
   return ::mkdir(path, mode);
 }
 
+int failingMkdirAt(int folder, const char* name, mode_t mode) noexcept {
+  if (faultStrikesErrno(Op::MakeDir)) return -1;
+  return ::mkdirat(folder, name, mode);
+}
+
 ssize_t failingWrite(int fd, const void* buffer, std::size_t count) noexcept {
   if (faultStrikesErrno(Op::Write)) return -1;
   return ::write(fd, buffer, count);
@@ -41,6 +46,7 @@ void armSystemFaults() {
   os.rename = failingRename;
   os.renameat = failingRenameAt;
   os.mkdir = failingMkdir;
+  os.mkdirat = failingMkdirAt;
   os.write = failingWrite;
   os.fsync = failingFsync;
 }
