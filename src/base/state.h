@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "platform/folder.h"
 #include "platform/screen.h"
 #include "base/fixed_text.h"
 #include "base/window_handles.h"
@@ -18,6 +19,9 @@ struct InstallState {
   WideText<kPathCapacity> defaultDir;   // proposed installation directory
   WideText<kPathCapacity> installDir;   // directory accepted by checkInstallDir
   WideText<kPathCapacity> uninstallPath;
+  // installDir, held from the moment it is accepted to the end of the run:
+  // every name below it is reached through this handle (platform/folder.h).
+  platform::Folder installFolder;
   WideText<180> titleText;
   WideText<180> shortcutArgs;
   WideText<180> shortcutName;

@@ -73,8 +73,8 @@ int pack(const Options& options) {
   // Written beside the destination first, so that a failed write never
   // leaves a partial list under the real name.
   std::u16string partial = options.out + u".part";
-  platform::ReplacingFile file(options.out, partial, platform::ReplacingFile::Mode::Binary,
-                               platform::ReplacingFile::TargetLink::ReplaceName);
+  platform::ReplacingFile file(platform::Folder::userPaths(), options.out, partial,
+                               platform::ReplacingFile::Mode::Binary);
   if (!file.create()) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", distkit::kExitProblems);
   file.file().writeAll(records);
   if (file.commit() != platform::ReplacingFile::Outcome::Done) {

@@ -232,8 +232,8 @@ bool publish(const std::u16string& list, const Options& options) {
     return false;
   }
   bytes = unpackListRecords(bytes, options.homeCodePage, options.listCodePage);
-  platform::ReplacingFile out(options.out, list, platform::ReplacingFile::Mode::Binary,
-                              platform::ReplacingFile::TargetLink::ReplaceName);
+  platform::ReplacingFile out(platform::Folder::userPaths(), options.out, list,
+                              platform::ReplacingFile::Mode::Binary);
   if (!out.create()) return false;
   out.file().writeAll(bytes);
   return out.commit() == platform::ReplacingFile::Outcome::Done;

@@ -44,8 +44,8 @@ bool readWhole(std::u16string_view path, std::string& data, std::string& error) 
 // old file or the complete new one.
 bool writeReplacing(std::u16string_view path, std::string_view data, std::string& error) {
   std::u16string temp = std::u16string(path) + u".tmp";
-  platform::ReplacingFile file(path, temp, platform::ReplacingFile::Mode::Binary,
-                               platform::ReplacingFile::TargetLink::ReplaceName);
+  platform::ReplacingFile file(platform::Folder::userPaths(), path, temp,
+                               platform::ReplacingFile::Mode::Binary);
   if (!file.create()) {
     error = platform::utf16ToUtf8(temp) + ": cannot create";
     return false;

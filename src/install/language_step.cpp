@@ -10,8 +10,9 @@
 #include "base/state.h"
 #include "install/progress.h"
 #include "install/registry_step.h"
+#include "install/install_folder.h"
 #include "platform/file.h"
-#include "platform/links.h"
+#include "platform/folder.h"
 #include "platform/ui.h"
 #include "text/charset.h"
 #include "text/collate.h"
@@ -88,10 +89,11 @@ ListJob currentListJob(ListJobPaths& paths) {
   paths.sortTable = u"tables\\";
   paths.sortTable += text(StringKey::Locale);
   paths.sortTable += u".stb";
-  // A "tables" folder that is a link is not entered: no table is read.
-  if (platform::linkOnTheWay(u"", paths.sortTable)) paths.sortTable.clear();
 
+  // Below the held folder a "tables" folder that is a link is not entered:
+  // no table is read.
   ListJob job;
+  job.folder = paths.folder;
   job.sourcePath = paths.source;
   job.tempPath = paths.temp;
   job.outputPath = paths.output;
@@ -108,8 +110,11 @@ ListJob currentListJob(ListJobPaths& paths) {
   return job;
 }
 
-void buildReversedList() {
+namespace {
+
+void buildListIn(const platform::Folder& folder) {
   ListJobPaths paths;
+  paths.folder = &folder;
   ListJob job = currentListJob(paths);
   ListCounts counts;
   counts.records = state.recordCount;
@@ -121,14 +126,23 @@ void buildReversedList() {
   if (error != ListError::None) listFailed(error, job);
 }
 
+}  // namespace
+
+void buildReversedList() {
+  InstallFolder held;
+  buildListIn(held.get());
+}
+
 void processLanguages() {
   std::u16string_view configName = text(StringKey::Install_TaalCf);
+  InstallFolder held;
+  const platform::Folder& folder = held.get();
   // The file is deleted at the end: one that is a link, or lies behind one,
   // is refused before anything is written.
-  if (platform::isLink(configName) || platform::linkOnTheWay(u"", configName)) {
+  if (folder.look(configName).kind == platform::PathKind::Link) {
     raiseFatal(u"Can't open LANGUAGE.CF");
   }
-  platform::File config = platform::File::open(configName, platform::OpenMode::ReadText);
+  platform::File config = folder.open(configName, platform::OpenMode::ReadText);
   if (!config) raiseFatal(u"Can't open LANGUAGE.CF");
 
   int index = 0;
@@ -160,7 +174,7 @@ void processLanguages() {
 
     if (index == 0) ensureRegistry();
     drawLanguageHeading(state.languageName);
-    buildReversedList();
+    buildListIn(folder);
     removeLanguageEntry(state.languageName);
     addLanguageEntry(fields.code(), fields.number(), fields.charset(), state.languageName);
 
@@ -173,7 +187,7 @@ void processLanguages() {
   if (config.failed()) raiseFatal(u"Can't read LANGUAGE.CF");
   config.close();
   // Never through a link that took the file's place meanwhile.
-  if (platform::removeFileNotLink(configName) == platform::NameChange::Link) {
+  if (folder.remove(configName) == platform::NameChange::Link) {
     raiseFatal(u"Can't open LANGUAGE.CF");
   }
 }

@@ -18,6 +18,7 @@ void buildReversedList();
 // The job that buildReversedList runs for the current language line; the
 // paths it names are kept in `paths`, which must outlive the job.
 struct ListJobPaths {
+  const platform::Folder* folder = nullptr;  // where they resolve (ListJob::folder)
   std::u16string source, output, temp, sortTable;
 };
 ListJob currentListJob(ListJobPaths& paths);

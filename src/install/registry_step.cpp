@@ -3,6 +3,8 @@
 // form; failed changes end the run with their message.
 #include "install/registry_step.h"
 
+#include "install/install_folder.h"
+
 #include <string_view>
 
 #include "base/fatal.h"
@@ -37,6 +39,7 @@ std::u16string_view registryPath() {
 class StepJob {
  public:
   StepJob() : header_(narrowText(StringKey::IniLanguage)) {
+    job_.folder = &folder_.get();
     job_.registryPath = registryPath();
     job_.tmpPath = kTmpName;
     job_.codePage = state.uiCodePage;
@@ -47,6 +50,7 @@ class StepJob {
   const RegistryJob& get() const { return job_; }
 
  private:
+  InstallFolder folder_;
   Narrow header_;
   RegistryJob job_;
 };

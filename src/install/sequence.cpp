@@ -37,8 +37,13 @@ std::u16string convertClosingText(const std::vector<char>& bytes, uint32_t codeP
 }  // namespace
 
 int acceptInstallDir() {
-  if (platform::pathExists(state.installDir.view())) return 0;
-  if (platform::createDirectory(state.installDir.view())) return 0;
+  if (platform::pathExists(state.installDir.view()) ||
+      platform::createDirectory(state.installDir.view())) {
+    // Held from here to the end of the run: nobody can rename it, or put a
+    // link in its place, while setup writes below it.
+    state.installFolder = platform::Folder::hold(state.installDir.view());
+    if (state.installFolder.held()) return 0;
+  }
   platform::messageBox(state.mainWindow, u"Invalid Directory", u"Error", platform::BoxIcon::Error);
   return -1;
 }
@@ -54,6 +59,7 @@ void runInstallSteps(std::size_t typedLength, void (*entered)()) {
   createShortcutStep();
 
   platform::setCurrentDirectory(state.setupDir.view());
+  state.installFolder = platform::Folder();
 }
 
 std::u16string readClosingText(std::u16string_view fileName, uint32_t codePage) {

@@ -9,7 +9,8 @@
 #include <string_view>
 
 // Accepts the text in installDir (an existing directory, or one created one
-// level deep): 0; otherwise shows "Invalid Directory" and returns -1.
+// level deep) and holds it (installFolder): 0; otherwise, or when it cannot
+// be held, shows "Invalid Directory" and returns -1.
 int acceptInstallDir();
 
 // The steps after the install pass, in this order: the directory as the user
@@ -18,7 +19,7 @@ int acceptInstallDir();
 // `entered` is called (the window repaints there); the word lists when the
 // script asked for them; the language section of dict.ini sorted when it
 // holds more than one entry; the shortcut step; setupDir the current
-// directory again.
+// directory again, and installFolder let go.
 void runInstallSteps(std::size_t typedLength, void (*entered)());
 
 // The closing box shows at most this many characters of the file's text.

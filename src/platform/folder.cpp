@@ -89,6 +89,11 @@ Folder Folder::hold(std::u16string_view path) {
 
 bool Folder::held() const { return handle_ != -1; }
 
+const Folder& Folder::userPaths() {
+  static const Folder none;
+  return none;
+}
+
 File Folder::open(std::u16string_view name, OpenMode mode) const {
   if (!held()) return File::open(name, mode);
   Name n(path_, name);

@@ -60,6 +60,9 @@ class Folder {
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 
+  // A Folder that holds nothing, for callers whose paths are the user's own.
+  static const Folder& userPaths();
+
   // Opens `path` (an existing folder; it may itself be a link, the user's
   // choice) and holds it: shared for reading and writing, not for deleting,
   // so that it cannot be renamed or removed while held. Check held().

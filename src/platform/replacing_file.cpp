@@ -1,15 +1,14 @@
 #include "platform/replacing_file.h"
 
-#include "platform/links.h"
 
 namespace platform {
 
-ReplacingFile::ReplacingFile(std::u16string_view target, std::u16string_view sidePath, Mode mode,
-                             TargetLink targetLink)
-    : target_(target), side_(sidePath), mode_(mode), targetLink_(targetLink) {}
+ReplacingFile::ReplacingFile(const Folder& folder, std::u16string_view target,
+                             std::u16string_view sidePath, Mode mode)
+    : folder_(folder), target_(target), side_(sidePath), mode_(mode) {}
 
 bool ReplacingFile::create() {
-  file_ = File::open(side_, mode_ == Mode::Text ? OpenMode::CreateText : OpenMode::CreateBinary);
+  file_ = folder_.open(side_, mode_ == Mode::Text ? OpenMode::CreateText : OpenMode::CreateBinary);
   created_ = file_.isOpen();
   return created_;
 }
@@ -22,9 +21,7 @@ ReplacingFile::Outcome ReplacingFile::commit(File* openOnTarget) {
     abandon();
     return Outcome::WriteFailed;
   }
-  bool replaced = targetLink_ == TargetLink::Refuse ? replaceFileNotLink(side_, target_)
-                                                    : replaceFile(side_, target_);
-  if (!replaced) {
+  if (folder_.replace(side_, target_) != NameChange::Done) {
     abandon();
     return Outcome::ReplaceFailed;
   }
@@ -35,7 +32,7 @@ ReplacingFile::Outcome ReplacingFile::commit(File* openOnTarget) {
 void ReplacingFile::abandon() {
   if (!created_) return;
   file_.close();
-  removeFileNotLink(side_);
+  folder_.remove(side_);
   created_ = false;
 }
 

@@ -14,24 +14,25 @@
 #include <string_view>
 
 #include "platform/file.h"
+#include "platform/folder.h"
 
 namespace platform {
 
 class ReplacingFile {
  public:
   enum class Mode { Binary, Text };
-  // A target that is a link (links.h): refused, so that the replace fails
-  // (replaceFileNotLink), or replaced as a name, the link's own target left
-  // as it is (replaceFile).
-  enum class TargetLink { Refuse, ReplaceName };
   enum class Outcome {
     Done,
     WriteFailed,    // a write, the flush or the close of the side file failed
     ReplaceFailed,  // the side file could not take the target's place
   };
 
-  ReplacingFile(std::u16string_view target, std::u16string_view sidePath, Mode mode,
-                TargetLink targetLink);
+  // `target` and `sidePath` are names in `folder` (folder.h): below a held
+  // folder neither is ever reached through a link, and a target that is one
+  // makes the replacement fail; in a Folder that holds nothing they are
+  // paths of the user's own.
+  ReplacingFile(const Folder& folder, std::u16string_view target, std::u16string_view sidePath,
+                Mode mode);
   ~ReplacingFile() { abandon(); }
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -56,10 +57,10 @@ class ReplacingFile {
   void abandon();
 
  private:
+  const Folder& folder_;
   std::u16string target_;
   std::u16string side_;
   Mode mode_;
-  TargetLink targetLink_;
   File file_;
   bool created_ = false;
 };

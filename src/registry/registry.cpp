@@ -18,7 +18,7 @@
 #include "base/buffer.h"
 #include "base/fields.h"
 #include "platform/file.h"
-#include "platform/links.h"
+#include "platform/folder.h"
 #include "platform/replacing_file.h"
 #include "registry/sort_slot.h"
 #include "text/charset.h"
@@ -35,6 +35,18 @@ constexpr int kLineSize = 300;
 
 using platform::File;
 using platform::OpenMode;
+
+const platform::Folder& folderOf(const RegistryJob& job) {
+  return job.folder ? *job.folder : platform::Folder::userPaths();
+}
+
+File openRegistry(const RegistryJob& job) {
+  return folderOf(job).open(job.registryPath, OpenMode::ReadText);
+}
+
+bool registryReadOnly(const RegistryJob& job) {
+  return folderOf(job).look(job.registryPath).readOnly;
+}
 
 std::string_view withoutNewline(std::string_view line) {
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
@@ -82,17 +94,13 @@ class LineReader {
 class TmpFile {
  public:
   explicit TmpFile(const RegistryJob& job)
-      : path_(job.tmpPath),
-        file_(job.registryPath, job.tmpPath, platform::ReplacingFile::Mode::Text,
-              platform::ReplacingFile::TargetLink::Refuse) {}
+      : file_(folderOf(job), job.registryPath, job.tmpPath,
+              platform::ReplacingFile::Mode::Text) {}
 
   // Creates tmp.ini; false when it cannot be created. A plain tmp.ini left
   // by a run that was cut short is replaced; one that is a link, or lies
   // behind one, is left alone.
-  bool create() {
-    if (platform::linkOnTheWay(u"", path_)) return false;
-    return file_.create();
-  }
+  bool create() { return file_.create(); }
   void put(std::string_view text) {
     if (text.empty() || writeFailed_) return;
     if (!file_.file().writeAll(text)) {
@@ -124,7 +132,6 @@ class TmpFile {
   }
 
  private:
-  std::u16string_view path_;
   platform::ReplacingFile file_;
   bool endsLine_ = true;
   bool writeFailed_ = false;
@@ -133,16 +140,16 @@ class TmpFile {
 // A dict.ini that is a link, or lies behind one, is not replaced: it is
 // refused before anything is written.
 bool registryBehindLink(const RegistryJob& job) {
-  return platform::linkOnTheWay(u"", job.registryPath) || platform::isLink(job.registryPath);
+  return folderOf(job).look(job.registryPath).kind == platform::PathKind::Link;
 }
 
 // Opens dict.ini for reading and creates tmp.ini for a change.
 RegistryStatus openForChange(const RegistryJob& job, File& source, TmpFile& tmp) {
   if (registryBehindLink(job)) return RegistryStatus::ReplaceFailed;
-  source = File::open(job.registryPath, OpenMode::ReadText);
+  source = openRegistry(job);
   if (!source) return RegistryStatus::RegistryMissing;
   // A registry marked read-only is left as its owner wants it.
-  if (platform::isReadOnly(job.registryPath)) return RegistryStatus::RegistryReadOnly;
+  if (registryReadOnly(job)) return RegistryStatus::RegistryReadOnly;
   if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
   return RegistryStatus::Done;
 }
@@ -282,7 +289,7 @@ RegistryStatus keepEntry(const LineReader& reader, int count, uint32_t codePage,
 // countLanguageEntries counts) and sees whether there is a header line to
 // put them after.
 RegistryStatus readEntries(const RegistryJob& job, int count, SectionEntries& entries) {
-  File source = File::open(job.registryPath, OpenMode::ReadText);
+  File source = openRegistry(job);
   if (!source) return RegistryStatus::RegistryMissing;
   entries.slots = allocateZeroedBuffer<SortSlot>(static_cast<std::size_t>(count));
   entries.lines = allocateBuffer<char[kLineSize]>(static_cast<std::size_t>(count));
@@ -362,7 +369,7 @@ bool copyWithSortedEntries(LineReader& reader, TmpFile& tmp, const SectionEntrie
 // When nothing follows the entries, the file ends with the EOF marker.
 RegistryStatus rewriteSection(const RegistryJob& job, const SectionEntries& entries) {
   if (registryBehindLink(job)) return RegistryStatus::ReplaceFailed;
-  File source = File::open(job.registryPath, OpenMode::ReadText);
+  File source = openRegistry(job);
   if (!source) return RegistryStatus::RegistryMissing;
   TmpFile tmp(job);
   if (!tmp.create()) return RegistryStatus::TmpCreateFailed;
@@ -390,12 +397,13 @@ int compareRegistryKeys(const void* a, const void* b) {
 
 RegistryStatus ensureRegistry(const RegistryJob& job, const RegistrySkeleton& skeleton) {
   {
-    File existing = File::open(job.registryPath, OpenMode::ReadText);
+    File existing = openRegistry(job);
     if (existing) return RegistryStatus::Done;
   }
   // A registry that exists but cannot be read now is still the user's:
   // never write a skeleton over it.
-  if (platform::pathExists(job.registryPath)) return RegistryStatus::Done;
+  if (folderOf(job).look(job.registryPath).kind != platform::PathKind::Missing)
+    return RegistryStatus::Done;
 
   // The skeleton goes through tmp.ini too, so that a half-written dict.ini
   // can never be taken for an existing one by a later run.
@@ -463,7 +471,7 @@ RegistryStatus addLanguageEntry(const RegistryJob& job, const char* field1, cons
 }
 
 int countLanguageEntries(const RegistryJob& job) {
-  File source = File::open(job.registryPath, OpenMode::ReadText);
+  File source = openRegistry(job);
   if (!source) return -1;
   SectionScanner scanner(job.languageHeader);
   char buffer[kLineSize];
@@ -483,7 +491,7 @@ int countLanguageEntries(const RegistryJob& job) {
 RegistryStatus sortLanguageSection(const RegistryJob& job, int count) {
   if (count < 0) return RegistryStatus::CountUnknown;
   // A registry marked read-only is left as its owner wants it.
-  if (platform::isReadOnly(job.registryPath)) return RegistryStatus::RegistryReadOnly;
+  if (registryReadOnly(job)) return RegistryStatus::RegistryReadOnly;
   SectionEntries entries;
   RegistryStatus status = readEntries(job, count, entries);
   if (status == RegistryStatus::Done) status = sortEntries(entries);

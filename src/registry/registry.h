@@ -9,9 +9,16 @@
 #include <cstdint>
 #include <string_view>
 
+namespace platform {
+class Folder;
+}
+
 // What the operations work with. Texts are 8-bit, in the form in which
 // dict.ini holds them.
 struct RegistryJob {
+  // Where the names below resolve: the held installation folder (never
+  // through a link), or, when null, the current directory as given.
+  const platform::Folder* folder = nullptr;
   std::u16string_view registryPath;  // dict.ini
   std::u16string_view tmpPath;       // written whole, then put in dict.ini's place
   uint32_t codePage = 0;             // of the entry lines, for the sort's keys

@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/collate.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "text/charset.h"
 
 bool sortTableLoaded = false;
@@ -66,8 +67,8 @@ bool setCollationLocale(std::u16string_view localeName) {
 
 void setCollationSetter(CollationSetter setter) { collationSetter = setter; }
 
-void loadSortTable(std::u16string_view path) {
-  platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
+void loadSortTable(const platform::Folder& folder, std::u16string_view path) {
+  platform::File file = folder.open(path, platform::OpenMode::ReadBinary);
   if (!file) return;
   file.read(sortTable, sizeof sortTable);
   file.close();

@@ -15,9 +15,14 @@
 // esperanto, russkij and serbian names mapped). False when refused.
 bool setCollationLocale(std::u16string_view localeName);
 
-// Reads the 256 byte weights of the sort table at `path` when the file is
-// there and switches to sort-table order; a table once loaded stays in use.
-void loadSortTable(std::u16string_view path);
+namespace platform {
+class Folder;
+}
+
+// Reads the 256 byte weights of the sort table `path` in `folder` (folder.h)
+// when the file is there and switches to sort-table order; a table once
+// loaded stays in use.
+void loadSortTable(const platform::Folder& folder, std::u16string_view path);
 extern bool sortTableLoaded;
 // Puts the sort table and sortTableLoaded back to their start (tests and
 // tools that build several lists in one process).

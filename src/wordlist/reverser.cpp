@@ -12,7 +12,7 @@
 #include "platform/ascii.h"
 #include "base/buffer.h"
 #include "platform/file.h"
-#include "platform/links.h"
+#include "platform/folder.h"
 #include "platform/replacing_file.h"
 #include "text/charset.h"
 #include "text/collate.h"
@@ -314,18 +314,19 @@ class ListBuild {
         counts_(counts),
         display_(display),
         replacement_(replacementPath(job.outputPath)),
-        output_(job.outputPath, replacement_, platform::ReplacingFile::Mode::Binary,
-                platform::ReplacingFile::TargetLink::Refuse) {
+        output_(folder(), job.outputPath, replacement_, platform::ReplacingFile::Mode::Binary) {
     counts_.comparisons.counting = job.debug;
     counts_.comparisons.display = &display;
   }
 
-  // Every name is relative to the installation folder, the current
-  // directory; no folder on the way to one may be a link (the build would
+  // Below a held folder no name is reached through a link (the build would
   // read or write wherever it points).
+  const platform::Folder& folder() const {
+    return job_.folder ? *job_.folder : platform::Folder::userPaths();
+  }
+
   ListError loadSource(platform::File& source) {
-    if (platform::linkOnTheWay(u"", job_.sourcePath)) return ListError::SourceMissing;
-    source = platform::File::open(job_.sourcePath, platform::OpenMode::ReadBinary);
+    source = folder().open(job_.sourcePath, platform::OpenMode::ReadBinary);
     if (!source) return ListError::SourceMissing;
     display_.progress(ListMilestone::Loaded);
     display_.placeCounter();
@@ -340,8 +341,7 @@ class ListBuild {
         equalsIgnoringAsciiCase(job_.tempPath, job_.outputPath)) {
       return ListError::TempCreateFailed;
     }
-    if (platform::linkOnTheWay(u"", job_.tempPath)) return ListError::TempCreateFailed;
-    temp = platform::File::open(job_.tempPath, platform::OpenMode::CreateBinary);
+    temp = folder().open(job_.tempPath, platform::OpenMode::CreateBinary);
     if (!temp) return ListError::TempCreateFailed;
     display_.progress(ListMilestone::Reversed);
     phase(ListPhase::Reversing, job_.writeTemp);
@@ -357,7 +357,7 @@ class ListBuild {
   // The temporary file's words are in the home code page, its translations
   // in the list's.
   ListError readPairsBack(platform::File& temp) {
-    temp = platform::File::open(job_.tempPath, platform::OpenMode::ReadBinary);
+    temp = folder().open(job_.tempPath, platform::OpenMode::ReadBinary);
     if (!temp) return ListError::TempOpenFailed;
     display_.progress(ListMilestone::Reread);
     phase(ListPhase::Rereading, job_.readTo);
@@ -387,8 +387,9 @@ class ListBuild {
   // opening it for writing always was: its owner does not want it replaced;
   // so is a list that is a link, or lies behind one.
   ListError sort(ListSort method, Buffer<uint32_t>& order) {
-    if (namedLikeReplacement(job_.outputPath) || platform::isReadOnly(job_.outputPath) ||
-        platform::linkOnTheWay(u"", job_.outputPath) || platform::isLink(job_.outputPath) ||
+    platform::NameInfo list = folder().look(job_.outputPath);
+    if (namedLikeReplacement(job_.outputPath) || list.readOnly ||
+        list.kind == platform::PathKind::Link ||
         equalsIgnoringAsciiCase(replacement_, job_.sourcePath) ||
         equalsIgnoringAsciiCase(replacement_, job_.tempPath)) {
       return ListError::OutputCreateFailed;
@@ -398,7 +399,7 @@ class ListBuild {
       phase(ListPhase::Sorting, job_.sortTo);
       display_.placeCounter();
     }
-    loadSortTable(job_.sortTablePath);
+    loadSortTable(folder(), job_.sortTablePath);
     order = method == ListSort::SortKeys
                 ? sortByKeys(list_, currentWordOrder(job_.homeCodePage), counts_.comparisons)
                 : sortPerComparison(list_, job_.homeCodePage, counts_.comparisons);
@@ -495,7 +496,7 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
     error = build.replaceList();
   }
   if (error != ListError::None) return error;
-  platform::removeFileNotLink(job.tempPath);
+  (job.folder ? *job.folder : platform::Folder::userPaths()).remove(job.tempPath);
   display.progress(ListMilestone::Finished);
   display.end();
   return ListError::None;

@@ -10,11 +10,14 @@
 
 namespace platform {
 class File;
+class Folder;
 }
 
-// What one build reads and writes. Relative paths resolve against the
-// current directory.
+// What one build reads and writes.
 struct ListJob {
+  // Where the paths below resolve: the held installation folder (never
+  // through a link), or, when null, as given (the user's own paths).
+  const platform::Folder* folder = nullptr;
   std::u16string_view sourcePath;     // the source list
   std::u16string_view tempPath;       // the reversed pairs, deleted at the end
   std::u16string_view outputPath;     // the reversed list (see replacementPath)

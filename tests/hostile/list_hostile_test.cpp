@@ -186,9 +186,9 @@ TEST(HostileLists, TemporaryFileNames) {
                     total <= 259 ? std::vector<Allowed>{normal()}
                                  : std::vector<Allowed>{normal(), fatal(u"Can't create tempfile")},
                     [total](const ScratchDir& d) {
+                      // A name below the folder, the folder's path counted in.
                       static std::u16string kept;
-                      kept = d.path() + u"\\";
-                      kept += std::u16string(total - kept.size(), u't');
+                      kept = std::u16string(total - d.path().size() - 1, u't');
                       setString(StringKey::Install_TaalTemp, kept.c_str());
                     }});
   }

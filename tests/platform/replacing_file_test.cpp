@@ -24,38 +24,37 @@ TEST(ReplacingFile, ReplacesOnlyWhenCompleteAndNeverLeavesItsSideFile) {
     const char* name;
     Planted planted;
     ReplacingFile::Mode mode;
-    ReplacingFile::TargetLink targetLink;
+    bool held;  // the names below a held folder, or the user's own paths
     Op fault;  // Op::Count: none
     bool commit;
     bool created;
     ReplacingFile::Outcome outcome;  // of the commit, when created and committed
   };
   using Mode = ReplacingFile::Mode;
-  using Link = ReplacingFile::TargetLink;
   using Outcome = ReplacingFile::Outcome;
   const Row rows[] = {
-      {"committed", Planted::Nothing, Mode::Binary, Link::Refuse, Op::Count, true, true,
+      {"committed", Planted::Nothing, Mode::Binary, true, Op::Count, true, true,
        Outcome::Done},
-      {"committed in text mode", Planted::Nothing, Mode::Text, Link::Refuse, Op::Count, true,
+      {"committed in text mode", Planted::Nothing, Mode::Text, true, Op::Count, true,
        true, Outcome::Done},
-      {"a plain leftover is removed first", Planted::Leftover, Mode::Binary, Link::Refuse,
+      {"a plain leftover is removed first", Planted::Leftover, Mode::Binary, true,
        Op::Count, true, true, Outcome::Done},
-      {"dropped without a commit", Planted::Nothing, Mode::Binary, Link::Refuse, Op::Count, false,
+      {"dropped without a commit", Planted::Nothing, Mode::Binary, true, Op::Count, false,
        true, Outcome::Done},
-      {"write fails", Planted::Nothing, Mode::Binary, Link::Refuse, Op::Write, true, true,
+      {"write fails", Planted::Nothing, Mode::Binary, true, Op::Write, true, true,
        Outcome::WriteFailed},
-      {"flush fails", Planted::Nothing, Mode::Text, Link::Refuse, Op::Flush, true, true,
+      {"flush fails", Planted::Nothing, Mode::Text, true, Op::Flush, true, true,
        Outcome::WriteFailed},
-      {"replace fails", Planted::Nothing, Mode::Binary, Link::ReplaceName, Op::Rename, true, true,
+      {"replace fails", Planted::Nothing, Mode::Binary, false, Op::Rename, true, true,
        Outcome::ReplaceFailed},
-      {"a link at the side name", Planted::SideLink, Mode::Binary, Link::Refuse, Op::Count, true,
+      {"a link at the side name", Planted::SideLink, Mode::Binary, true, Op::Count, true,
        false, Outcome::Done},
-      {"a folder at the side name", Planted::SideFolder, Mode::Text, Link::Refuse, Op::Count,
+      {"a folder at the side name", Planted::SideFolder, Mode::Text, true, Op::Count,
        true, false, Outcome::Done},
-      {"a target that is a link, refused", Planted::TargetLink, Mode::Binary, Link::Refuse,
+      {"a target that is a link, refused", Planted::TargetLink, Mode::Binary, true,
        Op::Count, true, true, Outcome::ReplaceFailed},
       {"a target that is a link, replaced as a name", Planted::TargetLink, Mode::Binary,
-       Link::ReplaceName, Op::Count, true, true, Outcome::Done},
+       false, Op::Count, true, true, Outcome::Done},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -79,7 +78,9 @@ TEST(ReplacingFile, ReplacesOnlyWhenCompleteAndNeverLeavesItsSideFile) {
     const std::string targetBefore = contentOf(u"target.txt");
     const std::string sideBefore = row.planted == Planted::Leftover ? "" : contentOf(u"target.new");
     {
-      ReplacingFile file(u"target.txt", u"target.new", row.mode, row.targetLink);
+      platform::Folder folder = row.held ? platform::Folder::hold(u".") : platform::Folder();
+      ASSERT_EQ(folder.held(), row.held);
+      ReplacingFile file(folder, u"target.txt", u"target.new", row.mode);
       EXPECT_EQ(file.create(), row.created);
       if (row.created && row.commit) {
         if (row.fault != Op::Count) platform::faults::failNth(row.fault, 1);

@@ -9,6 +9,7 @@
 
 #include "platform/collate.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "support/collate_fixture.h"
 #include "support/test_support.h"
 #include "text/charset.h"
@@ -140,7 +141,7 @@ TEST_F(CollateTest, SortTableWeights) {
   table['-'] = 1;
   table['#'] = 0;
   writeTable(dir, "Esperanto", table);
-  loadSortTable(tablePath);
+  loadSortTable(platform::Folder::userPaths(), tablePath);
   ASSERT_TRUE(sortTableLoaded);
   EXPECT_EQ(byTable(u"a-b", u"ab"), 0) << "weight 1 is left out";
   EXPECT_EQ(byTable(u"ab#zzz", u"ab#aaa"), 0) << "weight 0 ends the key";
@@ -153,17 +154,17 @@ TEST_F(CollateTest, SortTableWeights) {
 TEST_F(CollateTest, SortTableFileHandling) {
   testing_support::ScratchDir dir;
   const std::u16string tablePath = u"tables\\RUSSKIJ.stb";
-  loadSortTable(tablePath);
+  loadSortTable(platform::Folder::userPaths(), tablePath);
   EXPECT_FALSE(sortTableLoaded) << "no file: nothing changes";
   writeTable(dir, "RUSSKIJ", std::string(3, '\x05'));  // a short table
-  loadSortTable(tablePath);
+  loadSortTable(platform::Folder::userPaths(), tablePath);
   EXPECT_TRUE(sortTableLoaded);
   // Bytes 0-2 weigh 5, everything else keeps weight 0 and ends the key.
   EXPECT_EQ(byTable(u"\x01", u"\x02"), 0);
   EXPECT_EQ(byTable(u"\x01", u"a"), 1);
   EXPECT_EQ(currentWordOrder(kCodePage).kind, WordOrder::Kind::SortTable);
   platform::removeFile(u"tables\\RUSSKIJ.stb");
-  loadSortTable(tablePath);
+  loadSortTable(platform::Folder::userPaths(), tablePath);
   EXPECT_TRUE(sortTableLoaded) << "once loaded, the table stays in use";
 }
 

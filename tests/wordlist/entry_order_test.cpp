@@ -9,6 +9,7 @@
 #include <string>
 
 #include "list_helpers.h"
+#include "platform/folder.h"
 #include "support/collate_fixture.h"
 #include "text/collate.h"
 
@@ -69,7 +70,7 @@ TEST_F(CollateTest, SortKeysAgreeWithTheComparatorsOnRandomPairs) {
   table[0] = 0;
   dir.mkdir(u"tables");
   dir.write(u"tables\\t.stb", table);
-  loadSortTable(tablePath);
+  loadSortTable(platform::Folder::userPaths(), tablePath);
   for (uint32_t codePage : {1252u, 1251u, 932u}) {
     WordOrder order = currentWordOrder(codePage);
     for (int i = 0; i < 3000; ++i) {

@@ -4,9 +4,17 @@
 #pragma once
 
 #include <windows.h>
+#include <winternl.h>
 #include <io.h>
 
 #include "platform/syscalls.h"
+
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE folder, HANDLE event, PVOID apc,
+                                               PVOID apcContext, PIO_STATUS_BLOCK io,
+                                               PVOID buffer, ULONG length,
+                                               FILE_INFORMATION_CLASS kind,
+                                               BOOLEAN singleEntry, PUNICODE_STRING pattern,
+                                               BOOLEAN restart);
 
 namespace platform::sys {
 
@@ -35,6 +43,24 @@ struct Win32Calls {
   // Writes the buffers of the C runtime file descriptor to disk
   // (FlushFileBuffers). 0, or -1 with errno set.
   decltype(&::_commit) _commit = &::_commit;
+  // Opens or creates a name; with OBJECT_ATTRIBUTES.RootDirectory set, the
+  // name is taken relative to that folder's handle, and with
+  // FILE_OPEN_REPARSE_POINT a reparse point is opened as itself. Returns an
+  // NTSTATUS (negative on failure: STATUS_OBJECT_NAME_NOT_FOUND,
+  // STATUS_OBJECT_NAME_COLLISION for FILE_CREATE over an existing name,
+  // STATUS_SHARING_VIOLATION, ...).
+  decltype(&::NtCreateFile) NtCreateFile = &::NtCreateFile;
+  // Changes what the handle has open: FileRenameInformation renames it (to
+  // a bare name relative to RootDirectory when that is set; Wine takes a
+  // RootDirectory only here, not through SetFileInformationByHandle),
+  // FileDispositionInformation deletes it, FileBasicInformation sets its
+  // times and attributes, FileEndOfFileInformation its length. NTSTATUS.
+  decltype(&::NtSetInformationFile) NtSetInformationFile = &::NtSetInformationFile;
+  // Lists a folder's entries that match a pattern (the first pattern a
+  // handle is listed with stays its pattern on Windows). For a reparse
+  // point the entry's EaSize holds its tag. NTSTATUS; STATUS_NO_SUCH_FILE
+  // or STATUS_NO_MORE_FILES when nothing matches.
+  decltype(&::NtQueryDirectoryFile) NtQueryDirectoryFile = &::NtQueryDirectoryFile;
   // Milliseconds since the system started: the retry of a held file
   // measures its time budget with it.
   decltype(&::GetTickCount64) GetTickCount64 = &::GetTickCount64;

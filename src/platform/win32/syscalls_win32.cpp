@@ -46,6 +46,37 @@ BOOL WINAPI failingSetFileInformation(HANDLE h, FILE_INFO_BY_HANDLE_CLASS kind, 
   return ::SetFileInformationByHandle(h, kind, info, size);
 }
 
+// A new folder counts as MakeDir; every other open goes through.
+NTSTATUS NTAPI failingNtCreateFile(PHANDLE h, ACCESS_MASK access, POBJECT_ATTRIBUTES name,
+                                   PIO_STATUS_BLOCK io, PLARGE_INTEGER size, ULONG attributes,
+                                   ULONG share, ULONG disposition, ULONG options, PVOID ea,
+                                   ULONG eaLength) noexcept {
+  int error = 0;
+  if (disposition == FILE_CREATE && (options & FILE_DIRECTORY_FILE) &&
+      faultStrikes(Op::MakeDir, error)) {
+    return static_cast<NTSTATUS>(0xC0000185);  // STATUS_IO_DEVICE_ERROR
+  }
+  return ::NtCreateFile(h, access, name, io, size, attributes, share, disposition, options, ea,
+                        eaLength);
+}
+
+// Only a rename counts. A held file's error is given back as the system
+// gives it (STATUS_SHARING_VIOLATION, STATUS_ACCESS_DENIED), so that the
+// retry of a held file sees it.
+NTSTATUS NTAPI failingNtSetInformationFile(HANDLE h, PIO_STATUS_BLOCK io, PVOID info, ULONG size,
+                                           FILE_INFORMATION_CLASS kind) noexcept {
+  int error = 0;
+  if (kind == static_cast<FILE_INFORMATION_CLASS>(10) && faultStrikes(Op::Rename, error)) {
+    switch (error) {
+      case ERROR_SHARING_VIOLATION: return static_cast<NTSTATUS>(0xC0000043);
+      case ERROR_ACCESS_DENIED: return static_cast<NTSTATUS>(0xC0000022);
+      case ERROR_LOCK_VIOLATION: return static_cast<NTSTATUS>(0xC0000054);
+      default: return static_cast<NTSTATUS>(0xC0000185);
+    }
+  }
+  return ::NtSetInformationFile(h, io, info, size, kind);
+}
+
 int __cdecl failingCommit(int fd) noexcept {
   if (faultStrikesErrno(Op::Flush)) return -1;
   return ::_commit(fd);
@@ -64,6 +95,8 @@ void armSystemFaults() {
   os.CreateDirectoryW = failingCreateDirectory;
   os.SetFileInformationByHandle = failingSetFileInformation;
   os._commit = failingCommit;
+  os.NtCreateFile = failingNtCreateFile;
+  os.NtSetInformationFile = failingNtSetInformationFile;
 }
 
 void restoreSystemCalls() { os = Win32Calls{}; }
