@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "script/script.h"
+#include "script/script_file.h"
 #include "text/charset.h"
 #include "text/strings_step.h"
 
@@ -66,7 +67,15 @@ int runSetup(HINSTANCE instance, int showMode) {
   state.instance = instance;
   state.showMode = showMode;
   state.defaultDir.assign(u"c:\\");
-  platform::currentDirectory(state.setupDir.buffer(), state.setupDir.capacity());
+  // setupDir: the folder of setup.exe when it holds the script, so that a
+  // setup started from elsewhere (the Run box, a console in another folder)
+  // installs the distribution beside it; otherwise the current directory,
+  // for a distribution that starts setup from another folder.
+  if (platform::programFolder(state.setupDir.buffer(), state.setupDir.capacity()) == 0 ||
+      !platform::pathExists(scriptPathIn(state.setupDir.view()))) {
+    platform::currentDirectory(state.setupDir.buffer(), state.setupDir.capacity());
+  }
+  platform::setCurrentDirectory(state.setupDir.view());
 
   state.headingY = 100;
   state.progressY = 155;

@@ -1,6 +1,8 @@
 // The process's own settings, made once at the start of each program.
 #pragma once
 
+#include <cstddef>
+
 namespace platform {
 
 // How restrictLibrarySearch left the library search.
@@ -21,5 +23,11 @@ LibrarySearch restrictLibrarySearch();
 // Asks Windows not to show its own boxes for critical errors (a drive with
 // no disk in it): the caller sees the failed call instead.
 void failCriticalErrorsSilently();
+
+// The folder of the program's own file (its path without the last name; a
+// drive's root keeps its backslash), zero-terminated in `buffer` of
+// `capacity` units. Returns its length; 0, with an empty text, when it
+// cannot be had or does not fit (and on POSIX, where no program asks).
+std::size_t programFolder(char16_t* buffer, std::size_t capacity);
 
 }  // namespace platform

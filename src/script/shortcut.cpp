@@ -38,7 +38,7 @@ void createShortcutStep() {
   Path groupFolder;
   if (!enterGroupFolder(groupFolder)) return;
   if (!state.uninstallPath.empty()) {
-    platform::writeProfileString(u"Dictionary", u"icon", groupFolder.view(),
+    platform::writeOwnProfileString(u"Dictionary", u"icon", groupFolder.view(),
                                  state.uninstallPath.view());
   }
   Path link;

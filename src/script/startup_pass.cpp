@@ -17,7 +17,7 @@ void writeUninstallRecord() {
     return;
   }
   state.uninstallPath = path;
-  platform::writeProfileString(u"Dictionary", u"program", state.defaultDir.view(),
+  platform::writeOwnProfileString(u"Dictionary", u"program", state.defaultDir.view(),
                                state.uninstallPath.view());
 }
 

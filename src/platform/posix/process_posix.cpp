@@ -7,4 +7,9 @@ namespace platform {
 LibrarySearch restrictLibrarySearch() { return LibrarySearch::Unchanged; }
 void failCriticalErrorsSilently() {}
 
+std::size_t programFolder(char16_t* buffer, std::size_t capacity) {
+  if (capacity > 0) buffer[0] = 0;
+  return 0;
+}
+
 }  // namespace platform

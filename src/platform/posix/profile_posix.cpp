@@ -3,6 +3,8 @@
 // installer uses. Sections and keys ignore case; a file that starts with a
 // UTF-16 byte-order mark is read and written as UTF-16, any other as the
 // ANSI code page; lines end in CR LF when written.
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -216,6 +218,16 @@ bool writeProfileString(std::u16string_view section, std::u16string_view key,
     profile.lines.push_back(line);
   }
   return save(*host, profile);
+}
+
+bool writeOwnProfileString(std::u16string_view section, std::u16string_view key,
+                           std::u16string_view value, std::u16string_view file) {
+  std::optional<std::string> host = posix::hostProfilePath(file);
+  struct stat seen;
+  if (host && lstat(host->c_str(), &seen) == 0 && (S_ISLNK(seen.st_mode) || seen.st_nlink > 1)) {
+    return false;
+  }
+  return writeProfileString(section, key, value, file);
 }
 
 bool writeProfileStringNarrow(const char* section, const char* key, const char* value,
