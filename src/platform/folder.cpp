@@ -15,7 +15,8 @@ bool nameParts(std::u16string_view name, NameParts& parts) {
   std::size_t start = 0;
   for (;;) {
     std::size_t end = name.find_first_of(u"\\/", start);
-    std::u16string_view part = name.substr(start, end == std::u16string_view::npos ? end : end - start);
+    std::u16string_view part =
+        name.substr(start, end == std::u16string_view::npos ? end : end - start);
     if (part.empty() || part == u"." || part == u".." ||
         part.find_first_of(std::u16string_view(u":\0", 2)) != std::u16string_view::npos) {
       parts.clear();

@@ -228,7 +228,7 @@ NameChange heldRemove(intptr_t folder, const NameParts& parts) {
       return NameChange::Link;
     case Existing::PlainFile:
       return unlinkat(place.folder, place.last.c_str(), 0) == 0 ? NameChange::Done
-                                                                 : NameChange::Failed;
+                                                                : NameChange::Failed;
     default:
       return NameChange::Failed;
   }
@@ -288,8 +288,8 @@ NameChange heldCopyIn(intptr_t folder, std::u16string_view source, const NamePar
   struct stat made;
   if (!out.valid() || fstat(out.get(), &made) != 0) return NameChange::Failed;
   const struct timespec times[2] = {{0, UTIME_OMIT}, original.st_mtim};
-  bool ok = copyBytes(in.get(), out.get()) && futimens(out.get(), times) == 0 &&
-            os.fsync(out.get()) == 0;
+  bool ok =
+      copyBytes(in.get(), out.get()) && futimens(out.get(), times) == 0 && os.fsync(out.get()) == 0;
   ok = out.close() && ok;
   if (ok && os.renameat(place.folder, side.c_str(), place.folder, place.last.c_str()) == 0) {
     return NameChange::Done;
