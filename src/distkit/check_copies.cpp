@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "distkit/check_parts.h"
-#include "distkit/setup_names.h"
+#include "distkit/build_marker.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "script/script_file.h"
@@ -39,7 +39,7 @@ std::u16string spelledPath(std::u16string_view path) {
 }
 
 bool checkTarget(SetupFolder& setup, const std::u16string& name, int line, const char* command) {
-  std::string problem = nameProblem(name, NameUse::File);
+  std::string problem = distkitNameProblem(name, NameUse::File);
   if (problem.empty()) return true;
   setup.report("install.inf", line, std::string(command) + ": " + refusedName(name, problem));
   return false;

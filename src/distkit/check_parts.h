@@ -83,8 +83,9 @@ void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text,
 void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
 // A path as a line writes it, "/" as "\\".
 std::u16string spelledPath(std::u16string_view path);
-// A name that install.inf puts into the install folder, by the one rule of
-// setup_names.h; reported against `line` when it fails.
+// A name that install.inf puts into the install folder, by the rule for
+// names and distkit's own refusal (build_marker.h); reported against `line`
+// when it fails.
 bool checkTarget(SetupFolder& setup, const std::u16string& name, int line, const char* command);
 // A destination folder under the install folder must exist when the copy
 // runs: it is the install folder itself or made by an earlier mkdir line.

@@ -1,4 +1,4 @@
-#include "distkit/setup_names.h"
+#include "text/setup_names.h"
 
 #include <cstdio>
 
@@ -70,11 +70,7 @@ std::string nameProblem(std::u16string_view name, NameUse use, std::u16string_vi
   }
   if (name.size() > kNameLimit)
     return "is longer than " + std::to_string(kNameLimit) + " characters";
-  if (use == NameUse::File) {
-    if (equalsIgnoringAsciiCase(name, kBuildMarkerName))
-      return "is the name of distkit build's own marker file";
-    return {};
-  }
+  if (use == NameUse::File) return {};
   constexpr std::u16string_view kWriting = u".$$$";
   if (name.size() >= kWriting.size() &&
       equalsIgnoringAsciiCase(name.substr(name.size() - kWriting.size()), kWriting))

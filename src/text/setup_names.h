@@ -1,11 +1,14 @@
 // The one rule for the names that land in a setup folder or an
-// installation, wherever they come from: distkit build's description (">"
-// targets, SourceList, OutputList), its strings source (Install_TaalCf, the
-// sort table's name from Locale), and for distkit check install.inf's copy
-// targets and the configuration file's list names. A name that passes can be
-// made on Windows as it is written and lands inside the folder it is meant
-// for; two names are one file when normalizedPath (check_parts.h) makes
-// them equal.
+// installation, wherever they come from: install.inf's names (its copy
+// targets, for distkit check), distkit build's description (">" targets,
+// SourceList, OutputList), its strings source (Install_TaalCf, the sort
+// table's name from Locale), and the configuration file's list names. A
+// name that passes can be made on Windows as it is written and lands inside
+// the folder it is meant for.
+// distkit refuses one name more on top of this rule (distkit/build_marker.h).
+//
+// A name passes when nameProblem gives the empty text: that is the rule's
+// yes or no as well, and it costs no allocation when the name passes.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +27,6 @@ constexpr std::size_t kNameLimit = 255;
 // characters, its zero included.
 constexpr std::size_t kListPathLimit = 79;
 
-// The file that distkit build leaves in every folder it makes.
-inline constexpr std::u16string_view kBuildMarkerName = u".distkit-build";
-
 // Why `name` cannot be used as `use`; empty when it can. `pathLanguage` is
 // the strings key PathLanguage (for List). Refused: an empty name or part; a
 // name that is not relative (a leading "\" or "/", a drive, a UNC path);
@@ -34,9 +34,9 @@ inline constexpr std::u16string_view kBuildMarkerName = u".distkit-build";
 // extension (CON, nul.txt, COM1, ...); a part ending in a dot or a space;
 // <>:"|?* and control characters; a name or part over the limits above;
 // for a list, a name ending in ".$$$" (the installer's name for a list being
-// written); as a file, distkit build's marker.
-std::string nameProblem(std::u16string_view name, NameUse use,
+// written).
+std::string nameProblem(std::u16string_view name, NameUse use = NameUse::File,
                         std::u16string_view pathLanguage = {});
 
-// `"name": problem`, for a report.
+// `"name" problem`, for a report.
 std::string refusedName(std::u16string_view name, const std::string& problem);
