@@ -1,10 +1,10 @@
 // The one rule for the names that land in a setup folder or an
-// installation, wherever they come from: install.inf's names (its copy
-// targets, for distkit check), distkit build's description (">" targets,
-// SourceList, OutputList), its strings source (Install_TaalCf, the sort
-// table's name from Locale), and the configuration file's list names. A
-// name that passes can be made on Windows as it is written and lands inside
-// the folder it is meant for.
+// installation, wherever they come from: install.inf's names (read once by
+// script/install_script.h, for setup's install pass and for distkit check),
+// distkit build's description (">" targets, SourceList, OutputList), its
+// strings source (Install_TaalCf, the sort table's name from Locale), and
+// the configuration file's list names. A name that passes can be made on
+// Windows as it is written and lands inside the folder it is meant for.
 // distkit refuses one name more on top of this rule (distkit/build_marker.h).
 //
 // A name passes when nameProblem gives the empty text: that is the rule's
@@ -16,8 +16,9 @@
 #include <string_view>
 
 enum class NameUse {
-  File,  // a path relative to the setup folder or the install folder
-  List,  // a word list's name in the configuration file, joined to PathLanguage
+  File,     // a path relative to the setup folder or the install folder
+  Pattern,  // a File whose last part may hold the wildcards * and ? (xcopy's pattern)
+  List,     // a word list's name in the configuration file, joined to PathLanguage
 };
 
 // A name, and each of its parts, of at most this many characters: a path
@@ -32,9 +33,9 @@ constexpr std::size_t kListPathLimit = 79;
 // name that is not relative (a leading "\" or "/", a drive, a UNC path);
 // ".." and "." parts; a device name in any case, with or without an
 // extension (CON, nul.txt, COM1, ...); a part ending in a dot or a space;
-// <>:"|?* and control characters; a name or part over the limits above;
-// for a list, a name ending in ".$$$" (the installer's name for a list being
-// written).
+// <>:"|?* and control characters (a Pattern's last part may hold * and ?);
+// a name or part over the limits above; for a list, a name ending in ".$$$"
+// (the installer's name for a list being written).
 std::string nameProblem(std::u16string_view name, NameUse use = NameUse::File,
                         std::u16string_view pathLanguage = {});
 
