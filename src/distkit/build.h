@@ -16,9 +16,10 @@
 // no file that build did not write; one that holds the description or a
 // source is never. Leftover staging and old-copy folders are removed only
 // when empty or made by a build. Every name is checked by the rule of
-// setup_names.h before anything is written. Returns the problems found;
-// when there are any, `outDir` is as it was. `notes` gets what did not stop
-// the build (an old copy that could not be removed).
+// text/setup_names.h and distkit/build_marker.h before anything is written.
+// Returns the problems found; when there are any, `outDir` is as it was.
+// `notes` gets what did not stop the build (an old copy that could not be
+// removed).
 std::vector<CheckProblem> buildDistribution(std::u16string_view description,
                                             std::u16string_view outDir,
                                             std::vector<CheckProblem>* notes = nullptr);

@@ -12,7 +12,7 @@
 #include "distkit/build_description.h"
 #include "distkit/check_parts.h"
 #include "distkit/commands.h"
-#include "distkit/setup_names.h"
+#include "distkit/build_marker.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
@@ -340,7 +340,7 @@ class Builder {
       listName(language.outputName, language.outputLine, pathLanguage);
     }
     std::u16string configName = loaded.value(StringKey::Install_TaalCf);
-    std::string problem = nameProblem(configName, NameUse::File);
+    std::string problem = distkitNameProblem(configName, NameUse::File);
     if (!problem.empty()) {
       problems_.push_back({plan_.descriptionShown, strings->origin.descriptionLine,
                            platform::utf16ToUtf8(plan_.stringsName) + " (packed from " +
@@ -353,7 +353,7 @@ class Builder {
   }
 
   void listName(const std::u16string& name, int line, const std::u16string& pathLanguage) {
-    std::string problem = nameProblem(name, NameUse::List, pathLanguage);
+    std::string problem = distkitNameProblem(name, NameUse::List, pathLanguage);
     if (!problem.empty())
       problems_.push_back(
           {plan_.descriptionShown, line, "list name " + refusedName(name, problem)});
@@ -428,7 +428,7 @@ class Builder {
     }
     if (!first) return;
     sortTableName_ = u"tables\\" + locale + u".stb";
-    std::string problem = nameProblem(sortTableName_, NameUse::File);
+    std::string problem = distkitNameProblem(sortTableName_, NameUse::File);
     if (!problem.empty()) {
       problems_.push_back({plan_.descriptionShown, first->sortTableLine,
                            "the sort table's name comes from Locale in " +

@@ -7,7 +7,7 @@
 
 #include "platform/ascii.h"
 #include "distkit/check_parts.h"
-#include "distkit/setup_names.h"
+#include "distkit/build_marker.h"
 #include "distkit/tool_files.h"
 #include "platform/file.h"
 #include "platform/profile.h"
@@ -165,7 +165,7 @@ class DescriptionReader {
   // A path inside the setup folder, by the one rule for such names; "/"
   // becomes "\\".
   bool setupName(std::u16string_view section, std::u16string_view key, std::u16string& name) {
-    std::string problem = nameProblem(name, NameUse::File);
+    std::string problem = distkitNameProblem(name, NameUse::File);
     if (!problem.empty()) {
       reportAt(section, key, refusedName(name, problem));
       return false;

@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "distkit/check_parts.h"
-#include "distkit/setup_names.h"
+#include "distkit/build_marker.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
-#include "script/script_file.h"
 
 const InstalledFile* InstalledFiles::find(std::u16string_view relative) const {
   std::u16string path = normalizedPath(relative);
@@ -38,11 +37,19 @@ std::u16string spelledPath(std::u16string_view path) {
   return out;
 }
 
-bool checkTarget(SetupFolder& setup, const std::u16string& name, int line, const char* command) {
-  std::string problem = nameProblem(name, NameUse::File);
-  if (problem.empty()) return true;
-  setup.report("install.inf", line, std::string(command) + ": " + refusedName(name, problem));
-  return false;
+bool checkNames(SetupFolder& setup, const ScriptCommand& command) {
+  bool sound = true;
+  for (const ScriptArgument& argument : command.arguments) {
+    if (!argument.name) continue;
+    std::string problem =
+        argument.problem.empty() ? markerProblem(argument.text) : argument.problem;
+    if (problem.empty()) continue;
+    setup.report("install.inf", command.line,
+                 std::string(keywordName(command.keyword)) + ": " +
+                     refusedName(argument.text, problem));
+    sound = false;
+  }
+  return sound;
 }
 
 void requireFolder(SetupFolder& setup, const InstalledFiles& installed,
@@ -72,21 +79,15 @@ std::vector<std::u16string> filesMatching(const std::u16string& pattern) {
 
 }  // namespace
 
-void checkCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line) {
-  ScriptTokens tokens = splitTokens(text);
-  if (tokens.count < 3) {
-    setup.report("install.inf", line, "copy needs a source and a destination file name");
-    return;
-  }
-  if (tokens.count > 3)
-    setup.report("install.inf", line, "copy: the text after the destination is ignored");
-  std::u16string source = setup.dir + setup.wide(tokens.token[1]);
+void checkCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command) {
+  int line = command.line;
+  const std::u16string& from = command.arguments[0].text;
+  std::u16string source = setup.dir + from;
   if (!isFile(source)) {
     setup.report("install.inf", line,
-                 "copy: " + setup.text8(tokens.token[1]) + " not found in the setup folder");
+                 "copy: " + platform::utf16ToUtf8(from) + " not found in the setup folder");
   }
-  std::u16string destination = setup.wide(tokens.token[2]);
-  if (!checkTarget(setup, destination, line, "copy")) return;
+  const std::u16string& destination = command.arguments[1].text;
   if (const InstalledFile* other = installed.find(destination);
       other && other->spelled != spelledPath(destination)) {
     setup.report("install.inf", line,
@@ -99,17 +100,10 @@ void checkCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, 
   installed.add(destination, source, line);
 }
 
-void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line) {
-  ScriptTokens tokens = splitTokens(text);
-  if (tokens.count < 2) {
-    setup.report("install.inf", line, "xcopy without a file pattern");
-    return;
-  }
-  if (tokens.count > 3)
-    setup.report("install.inf", line, "xcopy: the text after the folder is ignored");
-  std::u16string pattern = setup.wide(tokens.token[1]);
-  std::u16string subfolder = tokens.count >= 3 ? setup.wide(tokens.token[2]) : u"";
-  if (!subfolder.empty() && !checkTarget(setup, subfolder, line, "xcopy")) return;
+void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command) {
+  int line = command.line;
+  const std::u16string& pattern = command.arguments[0].text;
+  std::u16string subfolder = command.arguments.size() > 1 ? command.arguments[1].text : u"";
   if (pattern.find_first_of(u"\\/") != std::u16string::npos) {
     setup.report("install.inf", line,
                  "xcopy: a pattern with a folder finds the names in that "
@@ -119,7 +113,8 @@ void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text,
   std::vector<std::u16string> names = filesMatching(setup.dir + pattern);
   if (names.empty()) {
     setup.report("install.inf", line,
-                 "xcopy: " + setup.text8(tokens.token[1]) + " matches no file in the setup folder");
+                 "xcopy: " + platform::utf16ToUtf8(pattern) +
+                     " matches no file in the setup folder");
     return;
   }
   requireFolder(setup, installed, normalizedPath(subfolder), line, "xcopy");
@@ -135,29 +130,23 @@ void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text,
   }
 }
 
-void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line) {
-  ScriptTokens tokens = splitTokens(text);
-  if (tokens.count < 3) {
-    setup.report("install.inf", line, "sndcopy needs a folder and a destination folder");
-    return;
-  }
-  if (tokens.count > 3)
-    setup.report("install.inf", line, "sndcopy: the text after the destination is ignored");
-  std::u16string folder = setup.dir + setup.wide(tokens.token[1]);
+void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command) {
+  int line = command.line;
+  const std::u16string& from = command.arguments[0].text;
+  std::u16string folder = setup.dir + from;
   if (!isDirectory(folder)) {
-    setup.report(
-        "install.inf", line,
-        "sndcopy: the folder " + setup.text8(tokens.token[1]) + " is not in the setup folder");
+    setup.report("install.inf", line,
+                 "sndcopy: the folder " + platform::utf16ToUtf8(from) +
+                     " is not in the setup folder");
     return;
   }
   std::vector<std::u16string> names = filesMatching(folder + u"\\*.*");
   if (names.empty()) {
     setup.report("install.inf", line,
-                 "sndcopy: the folder " + setup.text8(tokens.token[1]) + " holds no file");
+                 "sndcopy: the folder " + platform::utf16ToUtf8(from) + " holds no file");
     return;
   }
-  std::u16string subfolder = setup.wide(tokens.token[2]);
-  if (!checkTarget(setup, subfolder, line, "sndcopy")) return;
+  const std::u16string& subfolder = command.arguments[1].text;
   requireFolder(setup, installed, normalizedPath(subfolder), line, "sndcopy");
   for (const std::u16string& name : names)
     installed.add(subfolder + u"\\" + name, folder + u"\\" + name, line);

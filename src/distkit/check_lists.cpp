@@ -12,7 +12,7 @@
 #include "platform/ascii.h"
 #include "base/lines.h"
 #include "distkit/check_parts.h"
-#include "distkit/setup_names.h"
+#include "distkit/build_marker.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
 #include "text/charset.h"
@@ -95,7 +95,8 @@ class ListChecker {
   // A list's name by the one rule for names.
   bool listName(const ConfigLine& line) {
     std::u16string name = setup_.wide(line.text.c_str());
-    std::string problem = nameProblem(name, NameUse::List, strings_.value(StringKey::PathLanguage));
+    std::string problem =
+        distkitNameProblem(name, NameUse::List, strings_.value(StringKey::PathLanguage));
     if (problem.empty()) return true;
     setup_.report(configFile_, line.line, "list name " + refusedName(name, problem));
     return false;

@@ -1,6 +1,7 @@
 // The parts of distkit check, one per kind of file, and what they hand on
 // to each other. Each part reads its files with the installer's own reader
-// and adds its problems to the SetupFolder in the order found.
+// (install.inf: the commands of script/install_script.h) and adds its
+// problems to the SetupFolder in the order found.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "distkit/check.h"
+#include "script/install_script.h"
 #include "text/strings.h"
 
 // The setup folder being checked and the problems found so far.
@@ -77,15 +79,17 @@ struct ScriptCheck {
 };
 ScriptCheck checkScript(SetupFolder& setup);
 
-// copy, xcopy and sndcopy lines (`text` the whole line).
-void checkCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
-void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
-void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const char* text, int line);
+// copy, xcopy and sndcopy commands whose names passed checkNames.
+void checkCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command);
+void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command);
+void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command);
 // A path as a line writes it, "/" as "\\".
 std::u16string spelledPath(std::u16string_view path);
-// A name that install.inf puts into the install folder, by the one rule of
-// setup_names.h; reported against `line` when it fails.
-bool checkTarget(SetupFolder& setup, const std::u16string& name, int line, const char* command);
+// The names of a command, by the rule for names as read with the script and
+// by distkit's own refusal (build_marker.h): each one that fails is
+// reported against the command's line. True when all pass; the installer
+// skips a command with a name that breaks the rule.
+bool checkNames(SetupFolder& setup, const ScriptCommand& command);
 // A destination folder under the install folder must exist when the copy
 // runs: it is the install folder itself or made by an earlier mkdir line.
 void requireFolder(SetupFolder& setup, const InstalledFiles& installed,

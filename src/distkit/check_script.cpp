@@ -1,39 +1,67 @@
-// distkit check, part 2: install.inf, read with the installer's line reader
-// and keyword table: every line a known keyword spelled as such, each
-// command with the parts it needs, the display and iconexe files there.
-// The copy commands are followed in check_copies.cpp.
-#include <cstring>
+// distkit check, part 2: install.inf, read once into the installer's own
+// commands (script/install_script.h): every line a known keyword spelled as
+// such, each command with the parts it needs and names that the installer
+// takes, the display and iconexe files there. The copy commands are
+// followed in check_copies.cpp.
 #include <string>
 
-#include "platform/ascii.h"
 #include "distkit/check_parts.h"
 #include "platform/utf8.h"
-#include "script/script_file.h"
+#include "script/install_script.h"
 
 namespace {
 
 constexpr const char* kScript = "install.inf";
+
+// What a report says of a command that lacks its parts, and how it names
+// the last part the installer reads.
+struct PartsShown {
+  std::string missing;
+  const char* last;
+};
+
+PartsShown partsShown(Keyword keyword) {
+  switch (keyword) {
+    case Keyword::Copy: return {"copy needs a source and a destination file name", "destination"};
+    case Keyword::XCopy: return {"xcopy without a file pattern", "folder"};
+    case Keyword::SndCopy:
+      return {"sndcopy needs a folder and a destination folder", "destination"};
+    case Keyword::None:
+    case Keyword::Title:
+    case Keyword::Dir:
+    case Keyword::Subdir:
+    case Keyword::Wbarg:
+    case Keyword::Debug:
+    case Keyword::Mkdir:
+    case Keyword::IconName:
+    case Keyword::AviDelay:
+    case Keyword::SetIni:
+    case Keyword::IconGroup:
+    case Keyword::IconExe:
+    case Keyword::Display:
+    case Keyword::MkWList: break;
+  }
+  return {std::string(keywordName(keyword)) + " without its argument", "argument"};
+}
 
 class ScriptChecker {
  public:
   explicit ScriptChecker(SetupFolder& setup) : setup_(setup) {}
 
   ScriptCheck run() {
-    ScriptFile file(setup_.dir + std::u16string(kScriptFileName), ScriptPass::Any);
-    if (!file.isOpen()) {
+    InstallScript script =
+        readInstallScript(setup_.dir + std::u16string(kScriptFileName), setup_.codePage);
+    if (!script.opened) {
       report(0, "missing: the installer stops with \"Can't open INSTALL.INF\"");
       return std::move(result_);
     }
-    ScriptLine line;
-    while (file.nextPiece(line)) {
-      if (line.overlong) {
-        report(line.number,
-               "line longer than 99 bytes: the installer reads "
-               "the rest as a line of its own");
-      }
-      if (!line.skipped()) checkLine(line);
+    // The findings in their place among the commands, as the file has them.
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= script.commands.size(); ++i) {
+      for (; next < script.findings.size() && script.findings[next].before <= i; ++next)
+        reportFinding(script.findings[next]);
+      if (i < script.commands.size()) checkCommand(script.commands[i]);
     }
-    if (file.failed()) report(0, "read error");
     finish();
     return std::move(result_);
   }
@@ -41,76 +69,76 @@ class ScriptChecker {
  private:
   void report(int line, std::string message) { setup_.report(kScript, line, std::move(message)); }
 
-  void checkLine(const ScriptLine& line) {
-    if (line.keyword == Keyword::None) {
-      report(line.number, "unknown line, ignored by the installer: " + setup_.text8(line.text));
-      return;
+  void reportFinding(const ScriptFinding& finding) {
+    std::string name = keywordName(finding.keyword);
+    switch (finding.kind) {
+      case LineFinding::Overlong:
+        return report(finding.line,
+                      "line longer than 99 bytes: the installer reads "
+                      "the rest as a line of its own");
+      case LineFinding::Unknown:
+        return report(finding.line, "unknown line, ignored by the installer: " +
+                                        platform::utf16ToUtf8(finding.text));
+      case LineFinding::Misspelled:
+        return report(finding.line, "\"" + platform::utf16ToUtf8(finding.text) +
+                                        "\" is read as the keyword " + name);
+      case LineFinding::NoArgument:
+        return report(finding.line, partsShown(finding.keyword).missing);
+      case LineFinding::ExtraText:
+        return report(finding.line, name + ": the text after the " +
+                                        partsShown(finding.keyword).last + " is ignored");
+      case LineFinding::ReadError: return report(0, "read error");
     }
-    const char* name = keywordName(line.keyword);
-    std::string firstWord(line.text, std::strcspn(line.text, " "));
-    if (!equalsIgnoringAsciiCase(firstWord, name)) {
-      report(line.number,
-             "\"" + setup_.text8(firstWord.c_str()) + "\" is read as the keyword " + name);
-    }
-    switch (line.keyword) {
-      case Keyword::Debug:
-        return;
-      case Keyword::MkWList:
-        result_.mkwlistLine = line.number;
-        return;
-      case Keyword::Copy:
-        return checkCopy(setup_, result_.installed, line.text, line.number);
-      case Keyword::XCopy:
-        return checkXCopy(setup_, result_.installed, line.text, line.number);
-      case Keyword::SndCopy:
-        return checkSndCopy(setup_, result_.installed, line.text, line.number);
-      default:
-        break;
-    }
-    const char* argument = line.argument();
-    if (!argument) {
-      report(line.number, std::string(name) + " without its argument");
-      return;
-    }
-    checkArgument(line.keyword, argument, line.number);
   }
 
-  void checkArgument(Keyword keyword, const char* argument, int line) {
-    switch (keyword) {
+  void checkCommand(const ScriptCommand& command) {
+    if (!checkNames(setup_, command)) return;
+    // A keyword followed by one space only: reported as without its
+    // argument, nothing more to check.
+    if (command.arguments.size() == 1 && command.arguments[0].bytes.empty()) return;
+    int line = command.line;
+    switch (command.keyword) {
+      case Keyword::None:
+      case Keyword::Title:
+      case Keyword::Dir:
+      case Keyword::Subdir:
+      case Keyword::Wbarg:
+      case Keyword::Debug:
+      case Keyword::AviDelay: return;
+      case Keyword::MkWList: result_.mkwlistLine = line; return;
+      case Keyword::Copy: return checkCopy(setup_, result_.installed, command);
+      case Keyword::XCopy: return checkXCopy(setup_, result_.installed, command);
+      case Keyword::SndCopy: return checkSndCopy(setup_, result_.installed, command);
       case Keyword::Mkdir: {
-        if (!checkTarget(setup_, setup_.wide(argument), line, "mkdir")) break;
-        std::u16string dir = normalizedPath(setup_.wide(argument));
+        std::u16string dir = normalizedPath(command.arguments[0].text);
         requireFolder(setup_, result_.installed, parentOf(dir), line, "mkdir");
         result_.installed.madeFolders.push_back(dir);
-        break;
+        return;
       }
       case Keyword::SetIni: {
-        const char* eq = std::strchr(argument, '=');
-        if (!eq)
+        const std::string& argument = command.arguments[0].bytes;
+        std::size_t eq = argument.find('=');
+        if (eq == std::string::npos)
           report(line, "setini without \"=\": nothing sensible is written");
-        else if (eq == argument)
+        else if (eq == 0)
           report(line, "setini with an empty key");
-        break;
+        return;
       }
-      case Keyword::Display:
-        if (!isFile(setup_.dir + setup_.wide(argument))) {
-          report(line, "display: " + setup_.text8(argument) +
+      case Keyword::Display: {
+        const std::u16string& name = command.arguments[0].text;
+        if (!isFile(setup_.dir + name)) {
+          report(line, "display: " + platform::utf16ToUtf8(name) +
                            " not found in the setup folder; the closing box shows "
                            "Install_Finished instead");
         }
-        break;
+        return;
+      }
       case Keyword::IconExe:
-        iconExe_ = setup_.wide(argument);
+        iconExe_ = command.arguments[0].text;
         iconExeLine_ = line;
-        break;
-      case Keyword::IconName:
-        iconNameLine_ = line;
-        break;
-      case Keyword::IconGroup:
-        hasIconGroup_ = true;
-        break;
-      default:
-        break;
+        return;
+      case Keyword::IconName: iconNameLine_ = line; return;
+      case Keyword::IconGroup: hasIconGroup_ = true; return;
     }
   }
 

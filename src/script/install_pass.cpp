@@ -1,6 +1,7 @@
 // The install pass: directories, file copies and profile settings, and the
 // values that later steps of the installation use.
 #include <string_view>
+#include <vector>
 
 #include "base/fatal.h"
 #include "base/state.h"
@@ -9,7 +10,7 @@
 #include "platform/profile.h"
 #include "platform/screen.h"
 #include "script/script.h"
-#include "script/script_file.h"
+#include "script/install_script.h"
 #include "text/charset.h"
 #include "text/strings_step.h"
 
@@ -72,13 +73,11 @@ void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
   } while (search.next());
 }
 
-void makeDirectory(const char* argument) {
+void makeDirectory(std::u16string_view relative) {
   Path path;
-  ScriptText relative = wideScriptText(argument, state.uiCodePage);
   // A link of that name, or a folder on the way that is one, is not
   // entered.
-  if (joinPath(path, {state.installDir.view(), relative.view()}) &&
-      !throughLink(relative.view(), path)) {
+  if (joinPath(path, {state.installDir.view(), relative}) && !throughLink(relative, path)) {
     platform::createDirectory(path.view());
   }
 }
@@ -99,76 +98,69 @@ void writeSetting(const char* argument) {
   platform::writeProfileStringNarrow("Dictionary", key, argument + n + 1, "win.ini");
 }
 
-void setGroup(const char* argument) {
-  state.groupName.assign(wideScriptText(argument, state.uiCodePage).view());
+void setGroup(std::u16string_view name) {
+  state.groupName.assign(name);
   if (state.uninstallPath.empty()) return;
   platform::writeProfileString(u"Dictionary", u"name", state.groupName.view(),
                                state.uninstallPath.view());
 }
 
 // "copy source destination": one file of setupDir to a file under installDir.
-void copyOne(const ScriptTokens& tokens) {
-  if (tokens.count < 3) return;
+void copyOne(std::u16string_view from, std::u16string_view to) {
   Path source;
   Path destination;
-  ScriptText from = wideScriptText(tokens.token[1], state.uiCodePage);
-  ScriptText to = wideScriptText(tokens.token[2], state.uiCodePage);
-  if (!joinPath(source, {sourcePrefix().view(), from.view()}) ||
-      !joinPath(destination, {state.installDir.view(), to.view()})) {
+  if (!joinPath(source, {sourcePrefix().view(), from}) ||
+      !joinPath(destination, {state.installDir.view(), to})) {
     return;
   }
-  copyShown(source.view(), to.view(), destination);
+  copyShown(source.view(), to, destination);
 }
 
 // "xcopy pattern [subfolder]": the files of setupDir that match.
-void copyMatching(const ScriptTokens& tokens) {
-  if (tokens.count < 2) return;
+void copyMatching(std::u16string_view pattern, std::u16string_view subfolder) {
   DirectoryReturn back;
   if (!back.valid() || !platform::setCurrentDirectory(sourcePrefix().view())) return;
-  ScriptText subfolder;
-  if (tokens.count >= 3) subfolder = wideScriptText(tokens.token[2], state.uiCodePage);
-  copyFound(wideScriptText(tokens.token[1], state.uiCodePage).view(), subfolder.view());
+  copyFound(pattern, subfolder);
 }
 
 // "sndcopy folder subfolder": every file of a folder of setupDir. A folder
 // that does not exist skips the command.
-void copyFolder(const ScriptTokens& tokens) {
-  if (tokens.count < 3) return;
+void copyFolder(std::u16string_view folder, std::u16string_view subfolder) {
   DirectoryReturn back;
   if (!back.valid() || !platform::setCurrentDirectory(sourcePrefix().view()) ||
-      !platform::setCurrentDirectory(wideScriptText(tokens.token[1], state.uiCodePage).view())) {
+      !platform::setCurrentDirectory(folder)) {
     return;
   }
-  copyFound(u"*.*", wideScriptText(tokens.token[2], state.uiCodePage).view());
+  copyFound(u"*.*", subfolder);
 }
 
-void runInstallLine(const ScriptLine& line) {
-  switch (line.keyword) {
+// A command with a name that breaks the rule for names is skipped, as a
+// copy that fails.
+void runInstallCommand(const ScriptCommand& command) {
+  if (!command.namesSound()) return;
+  const std::vector<ScriptArgument>& arguments = command.arguments;
+  switch (command.keyword) {
+    case Keyword::None:
+    case Keyword::Title:
+    case Keyword::Dir:
+    case Keyword::Subdir:
+    case Keyword::Wbarg:
+    case Keyword::Debug: return;  // the start-up pass's
     case Keyword::MkWList: state.makeWordLists = 1; return;
-    case Keyword::Copy: copyOne(splitTokens(line.text)); return;
-    case Keyword::XCopy: copyMatching(splitTokens(line.text)); return;
-    case Keyword::SndCopy: copyFolder(splitTokens(line.text)); return;
-    default: break;
-  }
-  const char* argument = line.commandArgument();
-  // The remaining commands need an argument; some take an empty one.
-  if (!argument) return;
-  switch (line.keyword) {
-    case Keyword::Mkdir: makeDirectory(argument); break;
+    case Keyword::Copy: return copyOne(arguments[0].text, arguments[1].text);
+    case Keyword::XCopy:
+      return copyMatching(arguments[0].text, arguments.size() > 1 ? arguments[1].text : u"");
+    case Keyword::SndCopy: return copyFolder(arguments[0].text, arguments[1].text);
+    case Keyword::Mkdir: return makeDirectory(arguments[0].text);
     case Keyword::IconName:
       state.makeShortcut = 1;
-      state.shortcutName.assign(wideScriptText(argument, state.uiCodePage).view());
-      break;
-    case Keyword::AviDelay: writeAviDelay(argument); break;
-    case Keyword::SetIni: writeSetting(argument); break;
-    case Keyword::IconGroup: setGroup(argument); break;
-    case Keyword::IconExe:
-      state.shortcutTarget.assign(wideScriptText(argument, state.uiCodePage).view());
-      break;
-    case Keyword::Display:
-      state.closingTextFile.assign(wideScriptText(argument, state.uiCodePage).view());
-      break;
-    default: break;  // start-up keywords and unknown lines
+      state.shortcutName.assign(arguments[0].text);
+      return;
+    case Keyword::AviDelay: return writeAviDelay(arguments[0].bytes.c_str());
+    case Keyword::SetIni: return writeSetting(arguments[0].bytes.c_str());
+    case Keyword::IconGroup: return setGroup(arguments[0].text);
+    case Keyword::IconExe: state.shortcutTarget.assign(arguments[0].text); return;
+    case Keyword::Display: state.closingTextFile.assign(arguments[0].text); return;
   }
 }
 
@@ -176,8 +168,7 @@ void runInstallLine(const ScriptLine& line) {
 
 void runInstallPass() {
   state.installDir.ensureTrailingBackslash();
-  ScriptFile script(scriptPathIn(state.setupDir.view()), ScriptPass::Install);
-  if (!script.isOpen()) raiseFatal(u"Can't open INSTALL.INF");
-  ScriptLine line;
-  while (script.next(line)) runInstallLine(line);
+  InstallScript script = readInstallScript(scriptPathIn(state.setupDir.view()), state.uiCodePage);
+  if (!script.opened) raiseFatal(u"Can't open INSTALL.INF");
+  for (const ScriptCommand& command : script.commands) runInstallCommand(command);
 }

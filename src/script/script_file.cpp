@@ -51,6 +51,26 @@ constexpr KeywordEntry kKeywords[] = {
     {Keyword::SndCopy, "sndcopy", ScriptPass::Install, EmptyArgument::Ignored},
 };
 
+constexpr bool beginsWith(const char* text, const char* start) {
+  for (; *start != 0; ++text, ++start) {
+    if (*text != *start) return false;
+  }
+  return true;
+}
+
+// No keyword of one pass begins with a keyword of the other, so a line read
+// with both passes' keywords (ScriptPass::Any) gets the keyword that its own
+// pass's table gives it.
+constexpr bool passesApart() {
+  for (const KeywordEntry& a : kKeywords) {
+    for (const KeywordEntry& b : kKeywords) {
+      if (a.pass != b.pass && beginsWith(a.name, b.name)) return false;
+    }
+  }
+  return true;
+}
+static_assert(passesApart());
+
 const KeywordEntry* entryOf(Keyword keyword) {
   for (const KeywordEntry& entry : kKeywords) {
     if (entry.keyword == keyword) return &entry;
@@ -135,11 +155,4 @@ bool ScriptFile::nextPiece(ScriptLine& line) {
   if (!lines_.next(line.text, kScriptLineCapacity, line.number, line.overlong)) return false;
   line.keyword = matchKeyword(line.text, pass_);
   return true;
-}
-
-bool ScriptFile::next(ScriptLine& line) {
-  while (nextPiece(line)) {
-    if (!line.skipped()) return true;
-  }
-  return false;
 }

@@ -7,9 +7,8 @@
 // "#" are skipped. A keyword matches when the line starts with it, ignoring
 // ASCII case, so "directory x" is a dir line and "copying x" a copy line.
 //
-// The same reader serves the installer's two passes and distkit's checker:
-// it takes the script's path and code page from its caller and reports a
-// script that does not open instead of ending the process.
+// install_script.h reads the script with these rules, once for each of the
+// installer's passes and once for distkit's checker.
 #pragma once
 
 #include <cstdint>
@@ -110,8 +109,6 @@ class ScriptFile {
   // included, with its keyword for this pass. False at the end of the file
   // (or at a read error, see failed()).
   bool nextPiece(ScriptLine& line);
-  // Reads the next line that is neither empty nor a comment.
-  bool next(ScriptLine& line);
 
   bool failed() const { return lines_.failed(); }
 

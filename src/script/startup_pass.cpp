@@ -4,7 +4,7 @@
 #include "base/state.h"
 #include "platform/profile.h"
 #include "script/script.h"
-#include "script/script_file.h"
+#include "script/install_script.h"
 
 namespace {
 
@@ -22,47 +22,47 @@ void writeUninstallRecord() {
 }
 
 // dir: the argument replaces the proposed directory.
-void setDefaultDir(const char* argument) {
-  state.defaultDir.assign(wideScriptText(argument, state.uiCodePage).view());
+void setDefaultDir(std::u16string_view dir) {
+  state.defaultDir.assign(dir);
   writeUninstallRecord();
 }
 
 // subdir: the argument is appended behind a backslash, even when the
 // directory already ends in one. A result longer than a path is refused
 // rather than cut to a different directory.
-void appendDefaultDir(const char* argument) {
+void appendDefaultDir(std::u16string_view subdir) {
   WideText<kPathCapacity> dir = state.defaultDir;
-  if (!dir.append(u'\\') || !dir.append(wideScriptText(argument, state.uiCodePage).view())) return;
+  if (!dir.append(u'\\') || !dir.append(subdir)) return;
   state.defaultDir = dir;
   writeUninstallRecord();
 }
 
-void runStartupLine(const ScriptLine& line) {
-  if (line.keyword == Keyword::Debug) {
-    state.debugMode = 1;
-    return;
-  }
-  const char* argument = line.commandArgument();
-  // The other start-up keywords need an argument; some take an empty one.
-  if (!argument) return;
-  switch (line.keyword) {
-    case Keyword::Title:
-      state.titleText.assign(wideScriptText(argument, state.uiCodePage).view());
-      break;
-    case Keyword::Dir: setDefaultDir(argument); break;
-    case Keyword::Subdir: appendDefaultDir(argument); break;
-    case Keyword::Wbarg:
-      state.shortcutArgs.assign(wideScriptText(argument, state.uiCodePage).view());
-      break;
-    default: break;  // install commands and unknown lines
+void runStartupCommand(const ScriptCommand& command) {
+  switch (command.keyword) {
+    case Keyword::Debug: state.debugMode = 1; return;
+    case Keyword::Title: state.titleText.assign(command.arguments[0].text); return;
+    case Keyword::Dir: return setDefaultDir(command.arguments[0].text);
+    case Keyword::Subdir: return appendDefaultDir(command.arguments[0].text);
+    case Keyword::Wbarg: state.shortcutArgs.assign(command.arguments[0].text); return;
+    case Keyword::None:
+    case Keyword::Mkdir:
+    case Keyword::IconName:
+    case Keyword::AviDelay:
+    case Keyword::SetIni:
+    case Keyword::IconGroup:
+    case Keyword::IconExe:
+    case Keyword::Display:
+    case Keyword::MkWList:
+    case Keyword::Copy:
+    case Keyword::XCopy:
+    case Keyword::SndCopy: return;  // the install pass's
   }
 }
 
 }  // namespace
 
 void runStartupPass() {
-  ScriptFile script(scriptPathIn(state.setupDir.view()), ScriptPass::Startup);
-  if (!script.isOpen()) raiseFatal(u"Can't open INSTALL.INF");
-  ScriptLine line;
-  while (script.next(line)) runStartupLine(line);
+  InstallScript script = readInstallScript(scriptPathIn(state.setupDir.view()), state.uiCodePage);
+  if (!script.opened) raiseFatal(u"Can't open INSTALL.INF");
+  for (const ScriptCommand& command : script.commands) runStartupCommand(command);
 }

@@ -163,6 +163,9 @@ TEST(DistkitCheck, EachFaultIsReportedWithItsPlace) {
                        "copy readme.txt \xC4rger.txt\ncopy readme.txt \xE4rger.txt");
        },
        "install.inf:3: ", "are one file on Windows: this copy overwrites that one"},
+      {"copy source outside the setup folder",
+       [] { replaceInFile(u"install.inf", "# install", "copy ..\\readme.txt r.txt"); },
+       "install.inf:2: ", "copy: \"..\\readme.txt\" climbs out of its folder"},
       {"mkdir climbing out", [] { replaceInFile(u"install.inf", "# install", "mkdir ..\\up"); },
        "install.inf:2: ", "mkdir: \"..\\up\" climbs out of its folder"},
       {"a list name ending in .$$$",

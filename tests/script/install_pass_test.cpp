@@ -138,6 +138,13 @@ const CopyCase kCopyCases[] = {
      {u"snd\\readme.txt", u"snd\\one.dat"},
      {}},
     {"sndcopy without subfolder is skipped", "sndcopy sounds\n", {}, {}, {u"a.wav"}, {}},
+    {"commands with a name that breaks the rule are skipped",
+     "mkdir ..\\up\ncopy readme.txt ..\\r.txt\nxcopy *.dat ..\\inst\nsndcopy sounds snd.\n"
+     "copy one.dat nul.dat\ncopy readme.txt r.txt\n",
+     {u"snd"},
+     {{u"r.txt", "readme of setup"}},
+     {u"..\\up", u"..\\r.txt", u"one.dat", u"snd\\a.wav"},
+     {"r.txt"}},
 };
 
 TEST_F(InstallPassTest, CopyCommands) {
@@ -230,7 +237,7 @@ TEST_F(InstallPassTest, CollectedValuesLastLineWins) {
   state.uninstallPath.assign(at(u"uninstall.ini"));
   run("iconname First\niconname My Dictionary\nicongroup Group One\nicongroup Group Two\n"
       "iconexe bin\\a.exe\niconexe bin\\my app.exe\ndisplay one.txt\ndisplay read me.txt\n"
-      "mkwlist\n");
+      "mkwlist\niconexe ..\\x.exe\ndisplay C:\\x.txt\n");
   EXPECT_EQ(state.makeShortcut, 1);
   EXPECT_EQ(state.makeWordLists, 1);
   EXPECT_EQ(u8(state.shortcutName.view()), "My Dictionary");

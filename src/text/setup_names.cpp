@@ -1,4 +1,4 @@
-#include "distkit/setup_names.h"
+#include "text/setup_names.h"
 
 #include <cstdio>
 
@@ -32,11 +32,13 @@ std::string shownCharacter(char16_t c) {
   return std::string("the control character ") + hex;
 }
 
-std::string partProblem(std::u16string_view part) {
+// `wildcards`: * and ? are allowed (the last part of a Pattern).
+std::string partProblem(std::u16string_view part, bool wildcards) {
   if (part.empty()) return "has an empty part (two separators, or one at the end)";
   if (part == u"..") return "climbs out of its folder with \"..\"";
   if (part == u".") return "has a \".\" part";
   for (char16_t c : part) {
+    if (wildcards && (c == u'*' || c == u'?')) continue;
     if (c < 0x20 || std::u16string_view(u"<>:\"|?*").find(c) != std::u16string_view::npos)
       return "holds " + shownCharacter(c) + ", which Windows refuses in a file name";
   }
@@ -63,18 +65,16 @@ std::string nameProblem(std::u16string_view name, NameUse use, std::u16string_vi
   for (;;) {
     std::size_t end = start;
     while (end < name.size() && !isSeparator(name[end])) ++end;
-    std::string problem = partProblem(name.substr(start, end - start));
+    bool last = end == name.size();
+    std::string problem =
+        partProblem(name.substr(start, end - start), last && use == NameUse::Pattern);
     if (!problem.empty()) return problem;
-    if (end == name.size()) break;
+    if (last) break;
     start = end + 1;
   }
   if (name.size() > kNameLimit)
     return "is longer than " + std::to_string(kNameLimit) + " characters";
-  if (use == NameUse::File) {
-    if (equalsIgnoringAsciiCase(name, kBuildMarkerName))
-      return "is the name of distkit build's own marker file";
-    return {};
-  }
+  if (use != NameUse::List) return {};
   constexpr std::u16string_view kWriting = u".$$$";
   if (name.size() >= kWriting.size() &&
       equalsIgnoringAsciiCase(name.substr(name.size() - kWriting.size()), kWriting))
