@@ -10,7 +10,7 @@
 #include "base/state.h"
 #include "install/progress.h"
 #include "install/registry_step.h"
-#include "install/install_folder.h"
+#include "base/install_folder.h"
 #include "platform/file.h"
 #include "platform/folder.h"
 #include "platform/ui.h"
@@ -129,13 +129,13 @@ void buildListIn(const platform::Folder& folder) {
 }  // namespace
 
 void buildReversedList() {
-  InstallFolder held;
+  InstallFolder held(u".");
   buildListIn(held.get());
 }
 
 void processLanguages() {
   std::u16string_view configName = text(StringKey::Install_TaalCf);
-  InstallFolder held;
+  InstallFolder held(u".");
   const platform::Folder& folder = held.get();
   // The file is deleted at the end: one that is a link, or lies behind one,
   // is refused before anything is written.

@@ -3,7 +3,7 @@
 // form; failed changes end the run with their message.
 #include "install/registry_step.h"
 
-#include "install/install_folder.h"
+#include "base/install_folder.h"
 
 #include <string_view>
 
@@ -50,7 +50,7 @@ class StepJob {
   const RegistryJob& get() const { return job_; }
 
  private:
-  InstallFolder folder_;
+  InstallFolder folder_{u"."};
   Narrow header_;
   RegistryJob job_;
 };

@@ -1,5 +1,4 @@
-// The portable part of the link checks: the walk over the folders of a
-// relative path, and the tests' fake link.
+// The tests' fake link.
 #include "platform/ascii.h"
 #include "platform/links.h"
 
@@ -32,27 +31,5 @@ bool reportsLink(std::u16string_view path) {
   return before == u'\\' || before == u'/';
 }
 }  // namespace faults
-
-bool isLink(std::u16string_view path) {
-  return faults::reportsLink(path) || detail::isReparsePoint(path);
-}
-
-bool linkOnTheWay(std::u16string_view base, std::u16string_view relative) {
-  std::u16string folder(base);
-  if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') folder += u'\\';
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = relative.find_first_of(u"\\/", start);
-    if (end == std::u16string_view::npos) return false;  // the last name is not a folder
-    std::u16string_view part = relative.substr(start, end - start);
-    start = end + 1;
-    folder += part;
-    folder += u'\\';
-    if (part.empty() || part == u"." || part == u"..") continue;
-    std::u16string_view name(folder.data(), folder.size() - 1);
-    if (isLink(name)) return true;
-    if (detail::isMissing(name)) return false;
-  }
-}
 
 }  // namespace platform

@@ -19,20 +19,6 @@
 
 namespace platform {
 
-// True when `path` itself is a reparse point (Windows: the attribute
-// FILE_ATTRIBUTE_REPARSE_POINT, read without following it; POSIX: lstat
-// shows a symbolic link). False when nothing of that name exists.
-bool isLink(std::u16string_view path);
-
-// True when a folder on the way from `base` to `base\relative` is a link:
-// each folder that `relative` names before its last name is looked at in
-// turn (the last name is not). `base` itself is never looked at: the folder
-// the user chose may be a link, that is the user's own choice. An empty
-// `base` is the current directory. "." and ".." parts are passed over;
-// "\" and "/" both separate names. A folder that does not exist ends the
-// walk (nothing below it can be a link).
-bool linkOnTheWay(std::u16string_view base, std::u16string_view relative);
-
 // How a guarded change of a name ended.
 enum class NameChange {
   Done,
@@ -47,15 +33,6 @@ enum class NameChange {
 // of that name is not removed (Failed).
 NameChange removeFileNotLink(std::u16string_view path);
 
-// replaceFile (file.h) that never goes through a link: `from` is opened
-// without following it and refused when it is a link; `to` is refused when
-// it is one; `from` is then renamed over `to` through its own handle
-// (FileRenameInfo with ReplaceIfExists; POSIX: renameat), which replaces a
-// name, never the target of a link. A held `to` is tried again for up to
-// kReplaceRetryMilliseconds, as replaceFile does. False when refused or
-// failed; then `to` is unchanged.
-bool replaceFileNotLink(std::u16string_view from, std::u16string_view to);
-
 }  // namespace platform
 
 namespace platform::detail {
@@ -65,8 +42,4 @@ namespace platform::detail {
 // O_NOFOLLOW) and opened "wb". Null when the name is a link or a folder,
 // when a leftover cannot be removed, or when the file cannot be made.
 std::FILE* createNewStream(std::u16string_view path);
-// The system's own look at one name, without following it (no faults).
-bool isReparsePoint(std::u16string_view path);
-// True when nothing of that name exists (the look can stop there).
-bool isMissing(std::u16string_view path);
 }  // namespace platform::detail

@@ -4,14 +4,16 @@
 #include <vector>
 
 #include "base/fatal.h"
+#include "base/install_folder.h"
 #include "base/state.h"
 #include "platform/file.h"
-#include "platform/links.h"
+#include "platform/folder.h"
 #include "platform/profile.h"
 #include "platform/screen.h"
 #include "script/script.h"
 #include "script/install_script.h"
 #include "text/charset.h"
+#include "text/setup_names.h"
 #include "text/strings_step.h"
 
 namespace {
@@ -24,21 +26,19 @@ Path sourcePrefix() {
   return prefix;
 }
 
-// Nothing is written through a link below installDir: a destination that
-// is one, or whose way from installDir passes through one, is skipped like
-// any copy that fails. installDir itself may be a link (the user's choice).
-bool throughLink(std::u16string_view relative, const Path& destination) {
-  return platform::linkOnTheWay(state.installDir.view(), relative) ||
-         platform::isLink(destination.view());
-}
+// The installation folder, held for the pass (folder.h): nothing is
+// written through a link below it, nor into a file's other name. A
+// destination that is a link, or lies behind one, is skipped like any copy
+// that fails. installDir itself may be a link (the user's choice).
+const platform::Folder* passFolder = nullptr;
 
-// Shows the destination in the window, then copies over whatever is there.
+// Shows the destination in the window, then puts a copy in its place.
 // `relative` is the destination below installDir.
 void copyShown(std::u16string_view source, std::u16string_view relative,
                const Path& destination) {
-  if (throughLink(relative, destination)) return;
+  if (passFolder->look(relative).kind == platform::PathKind::Link) return;
   platform::screen().showDestination(destination.view());
-  platform::copyFile(source, destination.view());
+  passFolder->copyIn(source, relative);
 }
 
 // Keeps the current directory and goes back to it when the command is over,
@@ -64,23 +64,21 @@ void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
   if (!search.first(pattern)) return;
   do {
     if (search.isDirectory()) continue;
+    // Shown as installDir + subfolder + "\\" + name; reached as the name
+    // below the held folder.
     Path destination, relative;
-    if (!joinPath(relative, {subfolder, u"\\", search.name()}) ||
-        !joinPath(destination, {state.installDir.view(), relative.view()})) {
+    if (!(subfolder.empty() ? relative.assign(search.name())
+                            : joinPath(relative, {subfolder, u"\\", search.name()})) ||
+        !nameProblem(relative.view(), NameUse::File).empty() ||
+        !joinPath(destination, {state.installDir.view(), subfolder, u"\\", search.name()})) {
       continue;
     }
     copyShown(search.name(), relative.view(), destination);
   } while (search.next());
 }
 
-void makeDirectory(std::u16string_view relative) {
-  Path path;
-  // A link of that name, or a folder on the way that is one, is not
-  // entered.
-  if (joinPath(path, {state.installDir.view(), relative}) && !throughLink(relative, path)) {
-    platform::createDirectory(path.view());
-  }
-}
+// A link of that name, or a folder on the way that is one, is not entered.
+void makeDirectory(std::u16string_view relative) { passFolder->makeDirectory(relative); }
 
 void writeAviDelay(const char* argument) {
   const char* key = toNarrowScratch(text(StringKey::AviDelay), state.uiCodePage);
@@ -101,7 +99,7 @@ void writeSetting(const char* argument) {
 void setGroup(std::u16string_view name) {
   state.groupName.assign(name);
   if (state.uninstallPath.empty()) return;
-  platform::writeProfileString(u"Dictionary", u"name", state.groupName.view(),
+  platform::writeOwnProfileString(u"Dictionary", u"name", state.groupName.view(),
                                state.uninstallPath.view());
 }
 
@@ -170,5 +168,8 @@ void runInstallPass() {
   state.installDir.ensureTrailingBackslash();
   InstallScript script = readInstallScript(scriptPathIn(state.setupDir.view()), state.uiCodePage);
   if (!script.opened) raiseFatal(u"Can't open INSTALL.INF");
+  InstallFolder folder(state.installDir.view());
+  passFolder = &folder.get();
   for (const ScriptCommand& command : script.commands) runInstallCommand(command);
+  passFolder = nullptr;
 }

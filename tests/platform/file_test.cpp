@@ -7,6 +7,7 @@
 
 #include "platform/faults.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "platform/links.h"
 #include "support/test_support.h"
 
@@ -227,7 +228,10 @@ TEST(ReplaceFile, ATargetHeldForAMomentIsTriedAgain) {
     const char* name;
     bool (*replace)(std::u16string_view, std::u16string_view);
   } functions[] = {{"replaceFile", platform::replaceFile},
-                   {"replaceFileNotLink", platform::replaceFileNotLink}};
+                   {"Folder::replace", [](std::u16string_view from, std::u16string_view to) {
+                      return platform::Folder::hold(u".").replace(from, to) ==
+                             platform::NameChange::Done;
+                    }}};
   for (const auto& function : functions) {
     for (const Row& row : rows) {
       SCOPED_TRACE(std::string(function.name) + ", " + row.name);

@@ -60,17 +60,7 @@ class Folder {
 
 namespace detail {
 
-bool isReparsePoint(std::u16string_view path) {
-  std::optional<std::string> p = hostPath(path);
-  struct stat st;
-  return p && lstat(p->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
 
-bool isMissing(std::u16string_view path) {
-  std::optional<std::string> p = hostPath(path);
-  struct stat st;
-  return p && lstat(p->c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
 
 std::FILE* createNewStream(std::u16string_view path) {
   if (faults::reportsLink(path)) return nullptr;
@@ -100,21 +90,5 @@ NameChange removeFileNotLink(std::u16string_view path) {
   return unlinkat(folder.fd(), folder.name(), 0) == 0 ? NameChange::Done : NameChange::Failed;
 }
 
-bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
-  if (faults::reportsLink(from) || faults::reportsLink(to)) return false;
-  std::optional<std::string> a = hostPath(from), b = hostPath(to);
-  if (!a || !b) return false;
-  Folder source(*a), target(*b);
-  if (!source.valid() || !target.valid() || source.plainFile() != NameChange::Done) return false;
-  NameChange existing = target.plainFile();
-  if (existing == NameChange::Link) return false;
-  struct stat st;
-  if (existing == NameChange::Failed &&
-      fstatat(target.fd(), target.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-    return false;  // a folder or another kind of file
-  }
-  // renameat replaces the name `to`, never the target of a link.
-  return sys::os.renameat(source.fd(), source.name(), target.fd(), target.name()) == 0;
-}
 
 }  // namespace platform

@@ -67,23 +67,10 @@ NameChange plainFile(HANDLE h) {
   return NameChange::Done;
 }
 
-bool missingError(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 }  // namespace
 
 namespace detail {
 
-bool isReparsePoint(std::u16string_view path) {
-  DWORD attributes = GetFileAttributesW(wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool isMissing(std::u16string_view path) {
-  return GetFileAttributesW(wide(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
-         missingError(GetLastError());
-}
 
 std::FILE* createNewStream(std::u16string_view path) {
   if (faults::reportsLink(path)) return nullptr;
@@ -114,40 +101,6 @@ NameChange removeFileNotLink(std::u16string_view path) {
                                     sizeof disposition)
              ? NameChange::Done
              : NameChange::Failed;
-}
-
-bool replaceFileNotLink(std::u16string_view from, std::u16string_view to) {
-  if (faults::reportsLink(from) || faults::reportsLink(to)) return false;
-  Handle source(openName(wide(from), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE));
-  if (!source.valid() || plainFile(source.get()) != NameChange::Done) return false;
-  std::wstring target = wide(to);
-  {
-    // A target that cannot be opened to be looked at is missing, or held:
-    // the rename below then creates it, or meets the same refusal.
-    Handle existing(openName(target, FILE_READ_ATTRIBUTES));
-    if (existing.valid() && plainFile(existing.get()) != NameChange::Done) return false;
-  }
-  // The rename takes the full name in the system's own form.
-  DWORD n = GetFullPathNameW(target.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return false;
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(target.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return false;
-  full.resize(n);
-  full.insert(0, L"\\??\\");
-  std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + full.size() * sizeof(wchar_t));
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
-  rename->ReplaceIfExists = TRUE;
-  rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(full.size() * sizeof(wchar_t));
-  std::memcpy(rename->FileName, full.data(), full.size() * sizeof(wchar_t));
-
-  // As replaceFile: a target held for a moment after it was written is
-  // tried again within the time budget.
-  return win32::retryWhileHeld([&] {
-    return os.SetFileInformationByHandle(source.get(), FileRenameInfo, rename,
-                                      static_cast<DWORD>(block.size()));
-  });
 }
 
 }  // namespace platform

@@ -1,14 +1,17 @@
 // The installation folder as the steps reach it.
 #pragma once
 
+#include <string_view>
+
 #include "platform/folder.h"
 
 // The folder that the installation sequence holds (InstallState's
-// installFolder). A step run on its own, without the sequence, holds the
-// current directory for as long as this object lives.
+// installFolder). A step run on its own, without the sequence, holds
+// `unheld` (installDir, or "." for the current directory) for as long as
+// this object lives.
 class InstallFolder {
  public:
-  InstallFolder();
+  explicit InstallFolder(std::u16string_view unheld);
   InstallFolder(const InstallFolder&) = delete;
   InstallFolder& operator=(const InstallFolder&) = delete;
   const platform::Folder& get() const;
