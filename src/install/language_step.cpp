@@ -16,6 +16,7 @@
 #include "platform/ui.h"
 #include "text/charset.h"
 #include "text/collate.h"
+#include "text/setup_names.h"
 #include "text/strings_step.h"
 #include "wordlist/language_config.h"
 
@@ -89,6 +90,8 @@ ListJob currentListJob(ListJobPaths& paths) {
   paths.sortTable = u"tables\\";
   paths.sortTable += text(StringKey::Locale);
   paths.sortTable += u".stb";
+  // A Locale that makes no sound name (a "..", a drive) names no table.
+  if (!nameProblem(paths.sortTable).empty()) paths.sortTable.clear();
 
   // Below the held folder a "tables" folder that is a link is not entered:
   // no table is read.
@@ -119,6 +122,11 @@ void buildListIn(const platform::Folder& folder) {
   ListCounts counts;
   counts.records = state.recordCount;
   counts.comparisons.count = state.comparisonCount;
+  // Every name is checked by the one rule before anything is opened: none
+  // may leave the installation folder.
+  if (!nameProblem(job.sourcePath).empty()) listFailed(ListError::SourceMissing, job);
+  if (!nameProblem(job.tempPath).empty()) listFailed(ListError::TempCreateFailed, job);
+  if (!nameProblem(job.outputPath).empty()) listFailed(ListError::OutputCreateFailed, job);
   WindowListDisplay display;
   ListError error = buildReversedList(job, counts, display);
   state.recordCount = counts.records;
@@ -135,6 +143,7 @@ void buildReversedList() {
 
 void processLanguages() {
   std::u16string_view configName = text(StringKey::Install_TaalCf);
+  if (!nameProblem(configName).empty()) raiseFatal(u"Can't open LANGUAGE.CF");
   InstallFolder held(u".");
   const platform::Folder& folder = held.get();
   // The file is deleted at the end: one that is a link, or lies behind one,

@@ -3,15 +3,15 @@
 // form; failed changes end the run with their message.
 #include "install/registry_step.h"
 
-#include "base/install_folder.h"
-
 #include <string_view>
 
 #include "base/fatal.h"
+#include "base/install_folder.h"
 #include "base/fixed_text.h"
 #include "base/state.h"
 #include "registry/registry.h"
 #include "text/charset.h"
+#include "text/setup_names.h"
 #include "text/strings_step.h"
 
 namespace {
@@ -30,8 +30,13 @@ Narrow narrowText(StringKey key) {
 // FilenameIni, kept in the InstallState. A name too long for the path buffer
 // stays empty rather than being cut into the name of another file: it then
 // opens and replaces nothing.
+// So does a name that breaks the rule for names below the installation
+// folder (a "..", a drive, a device): it never leaves the folder.
 std::u16string_view registryPath() {
-  if (!state.registryPath.assign(text(StringKey::FilenameIni))) state.registryPath.clear();
+  if (!state.registryPath.assign(text(StringKey::FilenameIni)) ||
+      !nameProblem(state.registryPath.view()).empty()) {
+    state.registryPath.clear();
+  }
   return state.registryPath.view();
 }
 
