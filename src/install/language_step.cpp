@@ -122,11 +122,15 @@ void buildListIn(const platform::Folder& folder) {
   ListCounts counts;
   counts.records = state.recordCount;
   counts.comparisons.count = state.comparisonCount;
-  // Every name is checked by the one rule before anything is opened: none
-  // may leave the installation folder.
-  if (!nameProblem(job.sourcePath).empty()) listFailed(ListError::SourceMissing, job);
-  if (!nameProblem(job.tempPath).empty()) listFailed(ListError::TempCreateFailed, job);
-  if (!nameProblem(job.outputPath).empty()) listFailed(ListError::OutputCreateFailed, job);
+  // Every name is checked by the one rule before anything is opened (a path
+  // too long for its buffer is the builder's to report): none may leave the
+  // installation folder.
+  auto unsound = [](std::u16string_view name, bool limited) {
+    return !(limited && name.size() >= kListPathCapacity) && !nameProblem(name).empty();
+  };
+  if (unsound(job.sourcePath, true)) listFailed(ListError::SourceMissing, job);
+  if (unsound(job.tempPath, false)) listFailed(ListError::TempCreateFailed, job);
+  if (unsound(job.outputPath, true)) listFailed(ListError::OutputCreateFailed, job);
   WindowListDisplay display;
   ListError error = buildReversedList(job, counts, display);
   state.recordCount = counts.records;

@@ -250,8 +250,9 @@ Look lookAt(const Way& way) {
   StandardInfo standard{};
   if (!query(h.get(), tag, kAttributeTag) || !query(h.get(), standard, kStandard)) return look;
   look.attributes = tag.FileAttributes;
+  // Only a folder can be a link that its handle does not show (Wine).
   if (isLinkAttributes(tag.FileAttributes, tag.ReparseTag) ||
-      listedAs(way.folder.get(), way.last) == Listed::Link) {
+      (standard.Directory && listedAs(way.folder.get(), way.last) == Listed::Link)) {
     look.info.kind = PathKind::Link;
   } else {
     look.info.kind = standard.Directory ? PathKind::Directory : PathKind::File;
@@ -272,8 +273,9 @@ NameChange openFileAt(const Way& way, ACCESS_MASK access, ULONG share, ULONG dis
   if (!succeeded(status)) return NameChange::Failed;
   TagInfo tag{};
   if (!query(out.get(), tag, kAttributeTag)) return NameChange::Failed;
-  if (isLinkAttributes(tag.FileAttributes, tag.ReparseTag) ||
-      listedAs(way.folder.get(), way.last) == Listed::Link) {
+  // Opened as a file (FILE_NON_DIRECTORY_FILE): a link to a folder, which
+  // Wine shows only in a listing, cannot have been opened.
+  if (isLinkAttributes(tag.FileAttributes, tag.ReparseTag)) {
     out.reset();
     return NameChange::Link;
   }
