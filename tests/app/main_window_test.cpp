@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>

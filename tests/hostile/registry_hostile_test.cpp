@@ -4,6 +4,7 @@
 // whole gives up without touching it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
