@@ -114,6 +114,7 @@ in_root() {
   local name=$1 command=$2 start pid
   echo "check-release: $release: $command"
   start=$(date +%s)
+  : >"$logs/$name.log"
   chroot "$fs" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash TERM=dumb \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     /bin/bash -c "cd /root/dictionary-setup && $command" >"$logs/$name.log" 2>&1 </dev/null &
