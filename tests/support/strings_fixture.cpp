@@ -90,6 +90,17 @@ void writeFileBytes(std::u16string_view name, std::string_view bytes) {
   ASSERT_TRUE(file.close()) << "cannot close " << u8(name);
 }
 
+void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to) {
+  platform::File in = platform::File::open(name, platform::OpenMode::ReadBinary);
+  std::string text(static_cast<std::size_t>(in.size()), '\0');
+  in.read(text.data(), text.size());
+  in.close();
+  std::size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  text.replace(at, from.size(), to);
+  writeFileBytes(name, text);
+}
+
 std::string scrambled(std::string plain) {
   scrambleStrings(plain.data(), plain.size());
   return plain;

@@ -57,6 +57,10 @@ void writeStringsFiles(const StringsFiles& files = {});
 // current directory; creates nothing else.
 void writeFileBytes(std::u16string_view name, std::string_view bytes);
 
+// Replaces the first `from` in a file relative to the current directory with
+// `to`; a test failure when the file does not hold `from`.
+void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to);
+
 // Scrambles plain strings-file bytes (entries key=value\0 ...) with the
 // shared key, for tests that need a file the packer would refuse.
 std::string scrambled(std::string plain);
