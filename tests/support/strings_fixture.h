@@ -53,6 +53,12 @@ std::string packedStrings(std::string_view source);
 // packed strings file <strFolder>\<language>.str into the current directory.
 void writeStringsFiles(const StringsFiles& files = {});
 
+// The strings as an installation in English starts with them: the default
+// files written into the current directory and loaded, and the collation of
+// their Locale (english). unloadStrings forgets them and goes back to "C".
+void loadDefaultStrings();
+void unloadStrings();
+
 // Writes raw bytes (already scrambled or not) to a file relative to the
 // current directory; creates nothing else.
 void writeFileBytes(std::u16string_view name, std::string_view bytes);
