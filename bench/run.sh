@@ -18,6 +18,9 @@ cmake --build "$build" --target wordlist_bench distkit >/dev/null
 native_distkit=$("$root/scripts/build-native-distkit.sh" 2>/dev/null)
 wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 seconds() { python3 -c 'import time; print(f"{time.monotonic():.3f}")'; }
+# Arithmetic on those decimal seconds with awk (a fresh system has no bc).
+minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f\n", a - b }'; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 # duel A B: the wall-clock seconds of the commands A and B (shell
 # functions), process start included, each the fastest of five runs taken
 # in turns, so that a change of the machine's load hits both alike (one run
@@ -27,15 +30,15 @@ once() {
   start=$(seconds)
   "$@" >/dev/null
   end=$(seconds)
-  echo "$end - $start" | bc
+  minus "$end" "$start"
 }
 duel() {
   local a= b= t
   for _ in 1 2 3 4 5; do
     t=$(once "$1")
-    if [ -z "$a" ] || [ "$(echo "$t < $a" | bc)" = 1 ]; then a=$t; fi
+    if [ -z "$a" ] || below "$t" "$a"; then a=$t; fi
     t=$(once "$2")
-    if [ -z "$b" ] || [ "$(echo "$t < $b" | bc)" = 1 ]; then b=$t; fi
+    if [ -z "$b" ] || below "$t" "$b"; then b=$t; fi
   done
   echo "$a $b"
 }
@@ -44,7 +47,7 @@ reverse_vs_build() {
   local verdict=identical
   cmp -s "$2" "$4" || verdict=DIFFER
   printf '%-28s %7.3f s, installer %7.3f s, output %s%s\n' "$1" "$5" "$3" "$verdict" \
-    "$(echo "$5 > $3" | bc | sed 's/1/, SLOWER than the installer/;s/0//')"
+    "$(below "$3" "$5" && echo ", SLOWER than the installer")"
 }
 
 freedict=/usr/share/dictd/freedict-deu-eng
@@ -127,7 +130,7 @@ for list in deu-eng synthetic; do
     start=$(seconds)
     env "${locpath[@]}" LC_ALL=$loc sort -f "$list.pairs.tsv" >"$list.sorted.$loc.tsv"
     end=$(seconds)
-    printf 'sort -f %-11s %8.3f s (%s lines)\n' "$loc" "$(echo "$end - $start" | bc)" \
+    printf 'sort -f %-11s %8.3f s (%s lines)\n' "$loc" "$(minus "$end" "$start")" \
       "$(wc -l <"$list.pairs.tsv")"
   done
 done

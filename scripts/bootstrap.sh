@@ -14,7 +14,7 @@ packages=(
   wine wine64 wine32:i386 fonts-liberation
   xvfb xdotool imagemagick x11-utils
   python3
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
   osslsigncode openssl
   dict-freedict-deu-eng
 )

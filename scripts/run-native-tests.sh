@@ -3,7 +3,7 @@
 # build/native-asan with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # (native/CMakeLists.txt), then runs the unit tests of the portable folders
 # and the replay of the kept fuzzing inputs. Any sanitizer report fails the
-# run. Needs clang and libclang-rt-14-dev.
+# run. Needs clang and libclang-rt-dev (the clang runtime with the sanitizers).
 # Usage: scripts/run-native-tests.sh [CTEST ARGS...]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -6,6 +6,11 @@
 set -uo pipefail
 exe=$1; shift
 here=$(cd "$(dirname "$0")" && pwd)
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+# Wine runs without TMPDIR (see wine-prefix.sh): Wine 10 does not start with
+# the native tests' TMPDIR=/dev/shm.
+unset TMPDIR
 if [ -z "${WINEPREFIX:-}" ]; then
   dir=$(cd "$(dirname "$exe")" && pwd)
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
@@ -22,8 +27,6 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # running by a program on another display, or on none, would keep its desktop
 # there).
 if [ "${WINE_SERVER_WAIT:-}" = 1 ]; then wineserver -w; fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
 wine "$exe" "$@" >"$tmp/out" 2>"$tmp/err" </dev/null
 rc=$?
 cat "$tmp/out"

@@ -1,5 +1,6 @@
 #include "app/window.h"
 
+#include <cwchar>
 #include <exception>
 #include <optional>
 #include <utility>

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "platform/ascii.h"
 #include "base/buffer.h"

@@ -1,6 +1,7 @@
 #include "text/strings_pack.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/ascii.h"
 #include "platform/codepage.h"

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -202,10 +203,11 @@ class MainWindowInScratch : public MainWindow {
     if (IsSkipped() || HasFatalFailure()) return;
     dir_.mkdir(u"alpha\\inner");
     dir_.mkdir(u"beta");
-    dir_.mkdir(u".dotted");  // names starting with a dot are hidden
+    // Hidden by its attribute, the way Windows hides a folder (a leading dot
+    // hides nothing there).
     dir_.mkdir(u"secret");
-    SetFileAttributesW(reinterpret_cast<const wchar_t*>((dir_.path() + u"\\secret").c_str()),
-                       FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(SetFileAttributesW(reinterpret_cast<const wchar_t*>((dir_.path() + u"\\secret").c_str()),
+                                   FILE_ATTRIBUTE_HIDDEN));
     dir_.write(u"file.txt", "not a folder");
   }
   ScratchDir dir_;

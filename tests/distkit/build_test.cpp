@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "distkit/commands.h"
+#include "distkit_helpers.h"
 #include "platform/faults.h"
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 
+using testing_support::replaceInFile;
 using testing_support::ScratchDir;
 using testing_support::writeFileBytes;
 
@@ -42,12 +44,6 @@ void snapshot(const std::u16string& dir, const std::u16string& prefix,
 std::map<std::u16string, std::string> tree(const std::u16string& dir) {
   std::map<std::u16string, std::string> out;
   snapshot(dir, u"", out);
-  return out;
-}
-
-std::vector<std::string> formatted(const std::vector<CheckProblem>& problems) {
-  std::vector<std::string> out;
-  for (const CheckProblem& p : problems) out.push_back(formatProblem(p));
   return out;
 }
 
@@ -104,12 +100,6 @@ const std::string kScript =
     "sndcopy tables tables\n"       // 8
     "mkwlist\n";                    // 9
 
-testing_support::StringsFiles defaultStrings() {
-  testing_support::StringsFiles strings;
-  strings.overrides = {{"PathLanguage", "lists\\"}};
-  return strings;
-}
-
 // The sources of a small distribution, in the current (scratch) directory.
 void writeSources(const testing_support::StringsFiles& strings = defaultStrings()) {
   writeFileBytes(u"dist.ini", kDescription);
@@ -118,17 +108,6 @@ void writeSources(const testing_support::StringsFiles& strings = defaultStrings(
   writeFileBytes(u"readme.txt", "read me\n");
   writeFileBytes(u"dutch.tsv", "huis\thouse\nboom\ttree\n");
   writeFileBytes(u"weights.stb", std::string(256, '\x01'));
-}
-
-void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to) {
-  platform::File in = platform::File::open(name, platform::OpenMode::ReadBinary);
-  std::string text(static_cast<std::size_t>(in.size()), '\0');
-  in.read(text.data(), text.size());
-  in.close();
-  std::size_t at = text.find(from);
-  ASSERT_NE(at, std::string::npos) << from;
-  text.replace(at, from.size(), to);
-  writeFileBytes(name, text);
 }
 
 TEST(DistkitBuild, ASmallDistributionIsWrittenAndChecked) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "distkit/commands.h"
+#include "distkit_helpers.h"
 #include "platform/file.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
@@ -16,6 +17,7 @@
 using testing_support::ScratchDir;
 
 using testing_support::record;
+using testing_support::replaceInFile;
 
 namespace {
 
@@ -52,29 +54,6 @@ void writeSetupFolder(const testing_support::StringsFiles& strings) {
   testing_support::writeFileBytes(u"words\\dutch.wl",
                                   record("huis", "house") + record("boom", "tree"));
   testing_support::writeFileBytes(u"words\\russian.wl", record("\xE4\xEE\xEC", "house"));
-}
-
-testing_support::StringsFiles defaultStrings() {
-  testing_support::StringsFiles strings;
-  strings.overrides = {{"PathLanguage", "lists\\"}};
-  return strings;
-}
-
-std::vector<std::string> formatted(const std::vector<CheckProblem>& problems) {
-  std::vector<std::string> out;
-  for (const CheckProblem& p : problems) out.push_back(formatProblem(p));
-  return out;
-}
-
-void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to) {
-  platform::File in = platform::File::open(name, platform::OpenMode::ReadBinary);
-  std::string text(static_cast<std::size_t>(in.size()), '\0');
-  in.read(text.data(), text.size());
-  in.close();
-  std::size_t at = text.find(from);
-  ASSERT_NE(at, std::string::npos) << from;
-  text.replace(at, from.size(), to);
-  testing_support::writeFileBytes(name, text);
 }
 
 TEST(DistkitCheck, ASoundSetupFolderHasNoProblems) {

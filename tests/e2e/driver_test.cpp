@@ -1,6 +1,8 @@
 // The driver's own PNG writer: the screenshots are only as good as it is.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "e2e/driver.h"
 
 namespace e2e {

@@ -4,7 +4,6 @@
 
 namespace e2e {
 
-namespace {
 std::wstring programsFolder() {
   wchar_t path[MAX_PATH] = {};
   PIDLIST_ABSOLUTE list = nullptr;
@@ -14,6 +13,7 @@ std::wstring programsFolder() {
   return path;
 }
 
+namespace {
 std::set<std::wstring> entriesOf(const std::wstring& folder) {
   std::set<std::wstring> names;
   for (const auto& [name, content] : snapshotTree(folder)) {

@@ -79,4 +79,8 @@ class SampleSetupE2E : public SetupE2E {
 // win.ini's "Dictionary" section as "key=value" lines (empty when none).
 std::wstring winIniDictionary();
 
+// The Start menu's "Programs" folder of all users, where setup makes its
+// group (empty when Windows does not name one).
+std::wstring programsFolder();
+
 }  // namespace e2e

@@ -59,15 +59,6 @@ LinkInfo readLink(const std::wstring& file) {
   return info;
 }
 
-std::wstring programsFolder() {
-  wchar_t path[MAX_PATH] = {};
-  PIDLIST_ABSOLUTE list = nullptr;
-  if (SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_PROGRAMS, &list) != S_OK) return {};
-  SHGetPathFromIDListW(list, path);
-  CoTaskMemFree(list);
-  return path;
-}
-
 class InstallE2E : public SetupE2E {
  protected:
   void SetUp() override {

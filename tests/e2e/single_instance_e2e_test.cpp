@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <ostream>
 
 namespace e2e {
 namespace {

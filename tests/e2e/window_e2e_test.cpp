@@ -2,6 +2,8 @@
 // controls in their places, the directory chooser, and Start/Enter/Stop.
 #include "e2e/e2e_fixture.h"
 
+#include <iterator>
+
 namespace e2e {
 namespace {
 

@@ -2,6 +2,8 @@
 // page dropped beside setup.exe in the Downloads folder, and read-only media.
 #include "e2e/e2e_fixture.h"
 
+#include <algorithm>
+
 namespace e2e {
 namespace {
 

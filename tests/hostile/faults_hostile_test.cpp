@@ -5,6 +5,7 @@
 // disk completes from there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <string>

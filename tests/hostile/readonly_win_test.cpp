@@ -46,17 +46,12 @@ bool writesAreRefused(const std::u16string& path) {
 
 class ReadOnlyFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing_support::writeStringsFiles();
-    loadStrings(u"C:\\unused");
-    setCollationLocale(u"english");
-  }
+  void SetUp() override { testing_support::loadDefaultStrings(); }
   void TearDown() override {
     setReadOnly(dir.path() + u"\\dict.ini", false);
     setReadOnly(dir.path() + u"\\dutch.out", false);
     setReadOnly(dir.path() + u"\\tmp.ini", false);
-    strings = StringsTable{};
-    setCollationLocale(u"C");
+    testing_support::unloadStrings();
   }
   ScratchDir dir;
 };

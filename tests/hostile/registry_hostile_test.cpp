@@ -4,6 +4,7 @@
 // whole gives up without touching it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,15 +38,8 @@ struct RegistryRow {
 
 class HostileRegistry : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing_support::writeStringsFiles();
-    loadStrings(u"C:\\unused");
-    setCollationLocale(u"english");
-  }
-  void TearDown() override {
-    strings = StringsTable{};
-    setCollationLocale(u"C");
-  }
+  void SetUp() override { testing_support::loadDefaultStrings(); }
+  void TearDown() override { testing_support::unloadStrings(); }
 
   // remove (of a name no line has), add, count and sort, each checked.
   void runRow(const RegistryRow& row) {

@@ -4,8 +4,10 @@
 
 #include "platform/file.h"
 #include "support/test_support.h"
+#include "text/collate.h"
 #include "text/strings.h"
 #include "text/strings_pack.h"
+#include "text/strings_step.h"
 
 namespace testing_support {
 
@@ -88,6 +90,28 @@ void writeFileBytes(std::u16string_view name, std::string_view bytes) {
   ASSERT_TRUE(file.isOpen()) << "cannot create " << u8(name);
   ASSERT_TRUE(file.writeAll(bytes)) << "cannot write " << u8(name);
   ASSERT_TRUE(file.close()) << "cannot close " << u8(name);
+}
+
+void loadDefaultStrings() {
+  writeStringsFiles();
+  loadStrings(u"C:\\unused");
+  setCollationLocale(u"english");
+}
+
+void unloadStrings() {
+  strings = StringsTable{};
+  setCollationLocale(u"C");
+}
+
+void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to) {
+  platform::File in = platform::File::open(name, platform::OpenMode::ReadBinary);
+  std::string text(static_cast<std::size_t>(in.size()), '\0');
+  in.read(text.data(), text.size());
+  in.close();
+  std::size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  text.replace(at, from.size(), to);
+  writeFileBytes(name, text);
 }
 
 std::string scrambled(std::string plain) {

@@ -53,9 +53,19 @@ std::string packedStrings(std::string_view source);
 // packed strings file <strFolder>\<language>.str into the current directory.
 void writeStringsFiles(const StringsFiles& files = {});
 
+// The strings as an installation in English starts with them: the default
+// files written into the current directory and loaded, and the collation of
+// their Locale (english). unloadStrings forgets them and goes back to "C".
+void loadDefaultStrings();
+void unloadStrings();
+
 // Writes raw bytes (already scrambled or not) to a file relative to the
 // current directory; creates nothing else.
 void writeFileBytes(std::u16string_view name, std::string_view bytes);
+
+// Replaces the first `from` in a file relative to the current directory with
+// `to`; a test failure when the file does not hold `from`.
+void replaceInFile(std::u16string_view name, const std::string& from, const std::string& to);
 
 // Scrambles plain strings-file bytes (entries key=value\0 ...) with the
 // shared key, for tests that need a file the packer would refuse.
