@@ -25,8 +25,8 @@ bool setStringsValue(const std::wstring& path, const std::string& key, const std
   return packStrings(source, packed, problem) && writeFile(path, packed);
 }
 
-// The name of a clean installation of the sample in its digest list; the
-// uninstall record goes to the proposed folder, not to a typed one.
+// A digest list without the uninstall record's line: the record goes to the
+// proposed folder, not to a typed one.
 std::string withoutRecord(std::string digests) {
   const std::string name = "  uninstall.ini\n";
   std::size_t at = digests.find(name);
