@@ -1,0 +1,167 @@
+// Names that lead out of the held installation folder: "..", a hard link
+// whose other name lies outside, and (natively) a folder on the way swapped
+// for a symbolic link while the language step writes. Each row runs the
+// install pass and the steps after it; nothing beside "inst" may be written,
+// moved or removed.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/state.h"
+#include "hostile_support.h"
+#include "install/sequence.h"
+#include "platform/file.h"
+#include "platform/syscalls.h"
+#include "script/script.h"
+#include "support/planted_link.h"
+#include "support/strings_fixture.h"
+#include "text/strings_step.h"
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include "platform/posix/host_path.h"
+#endif
+
+using namespace hostile;
+using testing_support::contentOf;
+using testing_support::ScratchDir;
+
+namespace {
+
+const char kScript[] =
+    "mkdir lists\ncopy readme.txt readme.txt\ncopy taal.cf taal.cf\nsndcopy lists lists\nmkwlist\n";
+const char kDistributed[] = "file:read me\r\n";
+
+struct HeldRow {
+  const char* name;
+  std::string script;  // before kScript
+  std::vector<std::pair<std::string, std::string>> strings;
+  Allowed end;
+  std::u16string checked;  // a name below "inst", and what must lie there
+  std::string expected;
+  bool hardLink = false;   // inst\readme.txt a second name of outside\file.txt
+  const char* swapAt = nullptr;  // natively: "lists" becomes a link at the first write here
+};
+
+// Everything in the scratch folder except "inst".
+std::string besideInstallation(const std::u16string& root) {
+  std::string listing;
+  platform::FileSearch search;
+  if (!search.first(root + u"\\*.*")) return listing;
+  do {
+    std::u16string name(search.name());
+    if (name == u"." || name == u".." || name == u"inst") continue;
+    listing += u8(name) + "=[" + contentOf(root + u"\\" + name) + "]";
+  } while (search.next());
+  return listing;
+}
+
+bool makeHardLink(const std::u16string& existing, const std::u16string& name) {
+#if defined(_WIN32)
+  return CreateHardLinkW(reinterpret_cast<const wchar_t*>(name.c_str()),
+                         reinterpret_cast<const wchar_t*>(existing.c_str()), nullptr) != 0;
+#else
+  auto from = platform::posix::hostPath(existing), at = platform::posix::hostPath(name);
+  return from && at && link(from->c_str(), at->c_str()) == 0;
+#endif
+}
+
+#if !defined(_WIN32)
+// The swap: at the first write into a file whose host path ends in swapEnd,
+// inst/lists is renamed away and a link to outside/folder takes its name.
+std::string swapEnd, swapLists, swapTarget;
+int swaps = 0;
+std::size_t swappingWrite(const void* data, std::size_t size, std::size_t count,
+                          std::FILE* stream) noexcept {
+  char at[4096];
+  std::string fd = "/proc/self/fd/" + std::to_string(fileno(stream));
+  ssize_t n = readlink(fd.c_str(), at, sizeof at);
+  if (swaps == 0 && n > 0 && std::string_view(at, n).ends_with(swapEnd) &&
+      std::rename(swapLists.c_str(), (swapLists + ".away").c_str()) == 0 &&
+      symlink(swapTarget.c_str(), swapLists.c_str()) == 0) {
+    ++swaps;
+  }
+  return std::fwrite(data, size, count, stream);
+}
+#endif
+
+}  // namespace
+
+TEST(HostileHeldFolder, NamesLeadingOutOfTheInstallation) {
+  const std::vector<std::pair<std::string, std::string>> lists = {{"PathLanguage", "lists\\"}};
+  std::vector<HeldRow> rows = {
+      {"script names with ..", "copy readme.txt ..\\x.txt\nmkdir ..\\d\ncopy ..\\secret.txt stolen.txt\n",
+       lists, normal(), u"stolen.txt", ""},
+      {"Install_TaalTemp=..\\victim.txt", "", {lists[0], {"Install_TaalTemp", "..\\victim.txt"}},
+       fatal(u"Can't create tempfile"), u"readme.txt", kDistributed},
+      {"FilenameIni=..\\escape.ini", "", {lists[0], {"FilenameIni", "..\\escape.ini"}},
+       fatal(u"Can't create DICT.INI"), u"readme.txt", kDistributed},
+      {"PathLanguage=..\\x\\", "", {{"PathLanguage", "..\\x\\"}},
+       fatal(u"Input file \"..\\x\\dutch.src\" missing"), u"readme.txt", kDistributed},
+      {"hard link at a copy's destination", "", lists, normal(), u"readme.txt", kDistributed, true},
+#if !defined(_WIN32)
+      {"lists swapped for a link before the output is made", "", lists,
+       fatal(u"Can't create output file \"lists\\dutch.out\" "), u"readme.txt", kDistributed, false,
+       "/inst/taal.tmp"},
+      {"lists swapped for a link before the output is renamed", "", lists,
+       fatal(u"Can't replace output file \"lists\\dutch.out\""), u"readme.txt", kDistributed, false,
+       "/inst/lists/dutch.out.$$$"},
+#endif
+  };
+  for (const HeldRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    resetInstallState();
+    ScratchDir dir;
+    const std::u16string root = dir.path();
+    for (const char16_t* folder : {u"setup", u"setup\\lists", u"inst", u"outside", u"outside\\folder", u"x"})
+      dir.mkdir(folder);
+    dir.write(u"setup\\install.inf", row.script + kScript);
+    dir.write(u"setup\\readme.txt", "read me\r\n");
+    dir.write(u"setup\\taal.cf", "a,a,0,Dutch\r\ndutch.src\r\ndutch.out\r\n");
+    dir.write(u"setup\\lists\\dutch.src", testing_support::record("huis", "house, home"));
+    dir.write(u"x\\dutch.src", testing_support::record("boom", "tree"));  // PathLanguage=..\x\ leads here
+    dir.write(u"secret.txt", "secret\r\n");
+    dir.write(u"victim.txt", "the victim's bytes\r\n");
+    dir.write(u"escape.ini", testing_support::crlf("[Language]\nz,z,0,Zulu\n\n"));
+    dir.write(u"outside\\file.txt", "the user's own file\r\n");
+    dir.write(u"outside\\folder\\kept.txt", "kept\r\n");
+    if (row.hardLink) {
+      ASSERT_TRUE(makeHardLink(root + u"\\outside\\file.txt", root + u"\\inst\\readme.txt"));
+    }
+    testing_support::writeStringsFiles(testing_support::withValues(row.strings));
+    loadStrings(u"C:\\unused");
+    const std::string before = besideInstallation(root);
+#if !defined(_WIN32)
+    swaps = 0;
+    if (row.swapAt) {
+      swapEnd = row.swapAt;
+      swapLists = *platform::posix::hostPath(root + u"\\inst\\lists");
+      swapTarget = *platform::posix::hostPath(root + u"\\outside\\folder");
+      platform::sys::streams.fwrite = swappingWrite;
+    }
+#endif
+    state.setupDir.assign(root + u"\\setup");
+    state.installDir.assign(root + u"\\inst");
+    state.uiCodePage = state.homeCodePage = 1252;
+
+    Outcome got = runRow(row.name, [&] {
+      runInstallPass();
+      runInstallSteps(root.size() + 5, [] {});
+    });
+    platform::sys::streams.fwrite = &std::fwrite;
+    expectOutcome(row.name, got, {row.end});
+    EXPECT_EQ(besideInstallation(root), before) << "row \"" << row.name << "\": written outside inst";
+    EXPECT_EQ(contentOf(root + u"\\inst\\" + row.checked), row.expected)
+        << "row \"" << row.name << "\": inst\\" << u8(row.checked);
+#if !defined(_WIN32)
+    if (row.swapAt) EXPECT_EQ(swaps, 1) << "row \"" << row.name << "\": the swap never happened";
+#endif
+  }
+}
