@@ -18,7 +18,6 @@
 #include "support/strings_fixture.h"
 #include "text/strings_step.h"
 #if defined(_WIN32)
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -134,7 +133,9 @@ TEST(HostileHeldFolder, NamesLeadingOutOfTheInstallation) {
              {u"escape.ini", testing_support::crlf("[Language]\nz,z,0,Zulu\n\n")},
              {u"outside\\file.txt", "the user's own file\r\n"}, {u"outside\\folder\\kept.txt", "kept\r\n"}})
       dir.write(name, bytes);
-    if (row.hardLink) ASSERT_TRUE(makeHardLink(root + u"\\outside\\file.txt", root + u"\\inst\\readme.txt"));
+    if (row.hardLink) {
+      ASSERT_TRUE(makeHardLink(root + u"\\outside\\file.txt", root + u"\\inst\\readme.txt"));
+    }
     testing_support::writeStringsFiles(testing_support::withValues(row.strings));
     loadStrings(u"C:\\unused");
     Listing before;
@@ -160,6 +161,6 @@ TEST(HostileHeldFolder, NamesLeadingOutOfTheInstallation) {
     EXPECT_EQ(changedBeside(before, root), "") << "row \"" << row.name << "\": outside inst";
     EXPECT_EQ(contentOf(root + u"\\inst\\" + row.checked), row.expected)
         << "row \"" << row.name << "\": inst\\" << u8(row.checked);
-    if (row.swapAt) EXPECT_EQ(swaps, 1) << "row \"" << row.name << "\": the swap never happened";
+    EXPECT_EQ(swaps, row.swapAt ? 1 : 0) << "row \"" << row.name << "\": swaps of lists";
   }
 }
