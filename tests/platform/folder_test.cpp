@@ -206,3 +206,122 @@ TEST(HeldFolder, NamesLinksAndCopies) {
   }
 }
 #endif
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <winternl.h>
+
+#include <functional>
+#include <initializer_list>
+
+#include "platform/win32/syscalls.h"
+
+namespace {
+// Under Wine a folder link is a Unix symbolic link, made here by Wine's own
+// /bin/ln (Wine starts a Unix program from its Z: path; Wine 8's
+// CreateSymbolicLinkW makes none).
+std::string unixPath(const std::wstring& path) {
+  using Convert = char*(__cdecl*)(const wchar_t*);
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* text = convert ? convert(path.c_str()) : nullptr;
+  std::string out = text ? text : "";
+  if (text) HeapFree(GetProcessHeap(), 0, text);
+  return out;
+}
+
+// Runs a Unix program on two paths and waits until `done` holds (the
+// handle Wine gives for a Unix process cannot be waited for).
+bool runUnix(const wchar_t* program, std::initializer_list<std::wstring> paths,
+             const std::function<bool()>& done) {
+  std::wstring line = program;
+  for (const std::wstring& path : paths) {
+    std::string unix = path.empty() ? "-s" : unixPath(path);
+    line += L" \"" + std::wstring(unix.begin(), unix.end()) + L"\"";
+  }
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 500; ++i, Sleep(20)) {
+    if (done()) return true;
+  }
+  return false;
+}
+
+bool isFolderLink(const std::wstring& at) {
+  DWORD a = GetFileAttributesW(at.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The swap the next open of the name "sub" runs first: the folder moves
+// away and a link to "out" takes its name, between the walk's look at the
+// folder above and its open of "sub".
+std::function<void()> swapBeforeOpeningSub;
+NTSTATUS NTAPI swappingNtCreateFile(PHANDLE h, ACCESS_MASK access, POBJECT_ATTRIBUTES name,
+                                    PIO_STATUS_BLOCK io, PLARGE_INTEGER size, ULONG attributes,
+                                    ULONG share, ULONG disposition, ULONG options, PVOID ea,
+                                    ULONG eaLength) {
+  const UNICODE_STRING* n = name->ObjectName;
+  if (swapBeforeOpeningSub && n && std::wstring_view(n->Buffer, n->Length / 2) == L"sub") {
+    auto swap = std::move(swapBeforeOpeningSub);
+    swapBeforeOpeningSub = nullptr;
+    swap();
+  }
+  return ::NtCreateFile(h, access, name, io, size, attributes, share, disposition, options, ea,
+                        eaLength);
+}
+}  // namespace
+
+// A folder on the way that becomes a link between two calls is not entered:
+// nothing is written into the folder the link points to.
+TEST(HeldFolder, AFolderSwappedForALinkOnTheWayIsNotEntered) {
+  const struct {
+    const char* name;
+    std::function<bool(const Folder&)> write;  // true when it wrote
+  } rows[] = {
+      {"copyIn",
+       [](const Folder& f) { return f.copyIn(u"src.bin", u"sub\\x") == platform::NameChange::Done; }},
+      {"open to create",
+       [](const Folder& f) { return f.open(u"sub\\x", OpenMode::CreateBinary).isOpen(); }},
+      {"makeDirectory", [](const Folder& f) { return f.makeDirectory(u"sub\\y"); }},
+      {"replace",
+       [](const Folder& f) { return f.replace(u"a", u"sub\\t.txt") == platform::NameChange::Done; }},
+  };
+  for (const auto& row : rows) {
+    ScratchDir dir;
+    dir.mkdir(u"in");
+    dir.mkdir(u"in\\sub");
+    dir.mkdir(u"out");
+    dir.write(u"out\\t.txt", "T");
+    dir.write(u"in\\a", "A");
+    dir.write(u"src.bin", "NEW");
+    Folder folder = Folder::hold(dir.path() + u"\\in");
+    ASSERT_TRUE(folder.held()) << row.name;
+    std::wstring in(dir.path().begin(), dir.path().end()), out = in + L"\\out";
+    in += L"\\in";
+    bool swapped = false;
+    swapBeforeOpeningSub = [&] {
+      swapped = MoveFileW((in + L"\\sub").c_str(), (in + L"\\old").c_str()) &&
+                runUnix(L"Z:\\bin\\ln", {L"", out, in + L"\\sub"},
+                        [&] { return isFolderLink(in + L"\\sub"); });
+    };
+    platform::sys::os.NtCreateFile = swappingNtCreateFile;
+    bool wrote = row.write(folder);
+    platform::sys::os.NtCreateFile = &::NtCreateFile;
+    swapBeforeOpeningSub = nullptr;
+    EXPECT_TRUE(swapped) << row.name << ": the folder was not swapped for a link";
+    EXPECT_FALSE(wrote) << row.name << ": went through the link";
+    EXPECT_EQ(contentOf(dir.path() + u"\\out"), "folder:t.txt=[file:T]") << row.name;
+    // A Unix link cannot be removed through Windows' calls under Wine.
+    if (swapped) {
+      runUnix(L"Z:\\bin\\rm", {in + L"\\sub"}, [&] { return !isFolderLink(in + L"\\sub"); });
+    }
+  }
+}
+#endif
