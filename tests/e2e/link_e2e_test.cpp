@@ -8,60 +8,20 @@
 // points. Wine 8's CreateSymbolicLinkW answers TRUE but makes no link, so the
 // test runs /bin/ln itself: Wine starts a Unix program from its Z: path.
 #include "e2e/e2e_fixture.h"
+#include "support/unix_links.h"
 
 namespace e2e {
 namespace {
-
-// The Unix path of a Windows path (Wine's own kernel32 export).
-std::string unixPath(const std::wstring& path) {
-  using Convert = char*(__cdecl*)(const wchar_t*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!convert) return {};
-  char* text = convert(path.c_str());
-  if (!text) return {};
-  std::string out = text;
-  HeapFree(GetProcessHeap(), 0, text);
-  return out;
-}
-
-bool isFolderLink(const std::wstring& path) {
-  DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Runs a Unix program with its arguments and waits until `done` holds (the
-// handle Wine gives for a Unix process cannot be waited for).
-bool runUnix(const std::wstring& program, const std::vector<std::string>& arguments,
-             const std::function<bool()>& done) {
-  std::wstring line = program;
-  for (const std::string& a : arguments) line += L" \"" + wide(a) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return waitUntil(done, 10000);
-}
 
 // A folder link planted at `at`, removed as a link (never through it) when
 // the object goes away.
 class PlantedLink {
  public:
   PlantedLink(const std::wstring& at, const std::wstring& target) : at_(at) {
-    std::string link = unixPath(at), to = unixPath(target);
-    planted_ = !link.empty() && !to.empty() &&
-               runUnix(L"Z:\\bin\\ln", {"-s", to, link}, [&] { return isFolderLink(at_); });
+    planted_ = testing_support::plantFolderLink(at, target);
   }
   ~PlantedLink() {
-    if (planted_) {
-      runUnix(L"Z:\\bin\\rm", {unixPath(at_)},
-              [&] { return GetFileAttributesW(at_.c_str()) == INVALID_FILE_ATTRIBUTES; });
-    }
+    if (planted_) testing_support::removeFolderLink(at_);
   }
   PlantedLink(const PlantedLink&) = delete;
   PlantedLink& operator=(const PlantedLink&) = delete;
@@ -122,7 +82,7 @@ TEST_F(LinkE2E, FolderLinkPlantedInTheInstallationFolder) {
     ASSERT_NO_FATAL_FAILURE(expectExit(row.fatal.empty() ? 0 : 1));
 
     EXPECT_EQ(describeChanges(before, snapshotTree(outside)), "") << "outside changed";
-    EXPECT_TRUE(isFolderLink(installDir_ + L"\\" + row.link)) << "the link is gone";
+    EXPECT_TRUE(testing_support::isFolderLink(installDir_ + L"\\" + row.link)) << "the link is gone";
   }
 }
 

@@ -212,53 +212,11 @@ TEST(HeldFolder, NamesLinksAndCopies) {
 #include <winternl.h>
 
 #include <functional>
-#include <initializer_list>
 
 #include "platform/win32/syscalls.h"
+#include "support/unix_links.h"
 
 namespace {
-// Under Wine a folder link is a Unix symbolic link, made here by Wine's own
-// /bin/ln (Wine starts a Unix program from its Z: path; Wine 8's
-// CreateSymbolicLinkW makes none).
-std::string unixPath(const std::wstring& path) {
-  using Convert = char*(__cdecl*)(const wchar_t*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* text = convert ? convert(path.c_str()) : nullptr;
-  std::string out = text ? text : "";
-  if (text) HeapFree(GetProcessHeap(), 0, text);
-  return out;
-}
-
-// Runs a Unix program on two paths and waits until `done` holds (the
-// handle Wine gives for a Unix process cannot be waited for).
-bool runUnix(const wchar_t* program, std::initializer_list<std::wstring> paths,
-             const std::function<bool()>& done) {
-  std::wstring line = program;
-  for (const std::wstring& path : paths) {
-    std::string unix = path.empty() ? "-s" : unixPath(path);
-    line += L" \"" + std::wstring(unix.begin(), unix.end()) + L"\"";
-  }
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  if (!CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int i = 0; i < 500; ++i, Sleep(20)) {
-    if (done()) return true;
-  }
-  return false;
-}
-
-bool isFolderLink(const std::wstring& at) {
-  DWORD a = GetFileAttributesW(at.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // The swap the next open of the name "sub" runs first: the folder moves
 // away and a link to "out" takes its name, between the walk's look at the
 // folder above and its open of "sub".
@@ -308,8 +266,7 @@ TEST(HeldFolder, AFolderSwappedForALinkOnTheWayIsNotEntered) {
     bool swapped = false;
     swapBeforeOpeningSub = [&] {
       swapped = MoveFileW((in + L"\\sub").c_str(), (in + L"\\old").c_str()) &&
-                runUnix(L"Z:\\bin\\ln", {L"", out, in + L"\\sub"},
-                        [&] { return isFolderLink(in + L"\\sub"); });
+                testing_support::plantFolderLink(in + L"\\sub", out);
     };
     platform::sys::os.NtCreateFile = swappingNtCreateFile;
     bool wrote = row.write(folder);
@@ -318,10 +275,7 @@ TEST(HeldFolder, AFolderSwappedForALinkOnTheWayIsNotEntered) {
     EXPECT_TRUE(swapped) << row.name << ": the folder was not swapped for a link";
     EXPECT_FALSE(wrote) << row.name << ": went through the link";
     EXPECT_EQ(contentOf(dir.path() + u"\\out"), "folder:t.txt=[file:T]") << row.name;
-    // A Unix link cannot be removed through Windows' calls under Wine.
-    if (swapped) {
-      runUnix(L"Z:\\bin\\rm", {in + L"\\sub"}, [&] { return !isFolderLink(in + L"\\sub"); });
-    }
+    if (swapped) testing_support::removeFolderLink(in + L"\\sub");
   }
 }
 #endif
