@@ -2,6 +2,7 @@
 // Sources must be in the setup folder, destination folders made by an
 // earlier mkdir; each copied file is recorded under the name the installer
 // gives it in the install folder, for the checks of the word lists.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,38 @@ void InstalledFiles::add(std::u16string_view relative, std::u16string source, in
     }
   }
   files.push_back({path, std::move(source), line, spelledPath(relative)});
+}
+
+namespace {
+// The path with "/" as "\\" and empty and "." parts left out, case kept:
+// two of these differ where two spellings of one file differ in case.
+std::u16string exactPath(std::u16string_view path) {
+  std::u16string out;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = std::min(path.find_first_of(u"\\/", start), path.size());
+    std::u16string_view part = path.substr(start, end - start);
+    if (!part.empty() && part != u".") {
+      if (!out.empty()) out += u'\\';
+      out += part;
+    }
+    start = end + 1;
+  }
+  return out;
+}
+}  // namespace
+
+void addInstalled(SetupFolder& setup, InstalledFiles& installed, const char* command,
+                  std::u16string_view relative, std::u16string source, int line) {
+  if (const InstalledFile* other = installed.find(relative);
+      other && exactPath(other->spelled) != exactPath(relative)) {
+    setup.report("install.inf", line,
+                 std::string(command) + ": " + platform::utf16ToUtf8(exactPath(relative)) +
+                     " and " + platform::utf16ToUtf8(exactPath(other->spelled)) + " (line " +
+                     std::to_string(other->line) +
+                     ") are one file on Windows: this copy overwrites that one");
+  }
+  installed.add(relative, std::move(source), line);
 }
 
 std::u16string spelledPath(std::u16string_view path) {
@@ -88,16 +121,8 @@ void checkCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptComman
                  "copy: " + platform::utf16ToUtf8(from) + " not found in the setup folder");
   }
   const std::u16string& destination = command.arguments[1].text;
-  if (const InstalledFile* other = installed.find(destination);
-      other && other->spelled != spelledPath(destination)) {
-    setup.report("install.inf", line,
-                 "copy: " + platform::utf16ToUtf8(destination) + " and " +
-                     platform::utf16ToUtf8(other->spelled) + " (line " +
-                     std::to_string(other->line) +
-                     ") are one file on Windows: this copy overwrites that one");
-  }
   requireFolder(setup, installed, parentOf(normalizedPath(destination)), line, "copy");
-  installed.add(destination, source, line);
+  addInstalled(setup, installed, "copy", destination, source, line);
 }
 
 void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCommand& command) {
@@ -126,7 +151,7 @@ void checkXCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptComma
           "xcopy: " + platform::utf16ToUtf8(name) + " not found in the setup folder itself");
       continue;
     }
-    installed.add(subfolder + u"\\" + name, source, line);
+    addInstalled(setup, installed, "xcopy", subfolder + u"\\" + name, source, line);
   }
 }
 
@@ -149,5 +174,6 @@ void checkSndCopy(SetupFolder& setup, InstalledFiles& installed, const ScriptCom
   const std::u16string& subfolder = command.arguments[1].text;
   requireFolder(setup, installed, normalizedPath(subfolder), line, "sndcopy");
   for (const std::u16string& name : names)
-    installed.add(subfolder + u"\\" + name, folder + u"\\" + name, line);
+    addInstalled(setup, installed, "sndcopy", subfolder + u"\\" + name, folder + u"\\" + name,
+                 line);
 }

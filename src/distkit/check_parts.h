@@ -60,7 +60,8 @@ struct InstalledFile {
   std::u16string path;     // normalized, relative to the install folder
   std::u16string source;   // full path in the setup folder
   int line;                // the install.inf line that copies it
-  std::u16string spelled;  // as that line writes it (spelledPath)
+  std::u16string spelled;  // as that line writes it (spelledPath), or xcopy and
+                           // sndcopy's folder and the name found there
 };
 
 // What install.inf puts into the install folder, command by command.
@@ -72,6 +73,14 @@ struct InstalledFiles {
   const InstalledFile* find(std::u16string_view relative) const;
   void add(std::u16string_view relative, std::u16string source, int line);
 };
+
+// Records a file that `command` (copy, xcopy or sndcopy) puts into the
+// install folder. A file that an earlier line put there under a name that
+// differs from this one in case only, one name on Windows, is reported: this
+// copy overwrites it. Names from the setup folder's listing (xcopy, sndcopy)
+// are UTF-16 and may differ in any script's letters.
+void addInstalled(SetupFolder& setup, InstalledFiles& installed, const char* command,
+                  std::u16string_view relative, std::u16string source, int line);
 
 struct ScriptCheck {
   InstalledFiles installed;

@@ -157,8 +157,11 @@ bool createNewFile(std::u16string_view path);
 // `name` in upper case as the file system compares names: each UTF-16 unit
 // mapped by its simple upper-case form (no change of length), so that two
 // names are one file on Windows when their upper-case forms are equal
-// ("Ärger.txt" and "ärger.txt"). Win32: LCMapStringW with the invariant
-// locale; POSIX: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic.
+// ("Ärger.txt" and "ärger.txt", "ǅ" and "ǆ"). The same table on every
+// system (upcase.cpp, made from Unicode's data), not the locale's: NTFS
+// compares by its own table whatever the user's language. Surrogates stay
+// as they are; canonically equivalent spellings ("é" as one unit or as "e"
+// with a combining accent) stay different names.
 std::u16string upperCaseName(std::u16string_view name);
 
 // Copies the current directory into `buffer` (zero-terminated) and returns

@@ -298,6 +298,62 @@ TEST(DistkitBuild, EveryRefusalNamesItsPlaceAndChangesNothing) {
   }
 }
 
+// Names that Windows holds as one (each UTF-16 unit's simple upper-case
+// form): build refuses two ">" names, check reports xcopy and sndcopy
+// putting two such names into one folder of the install folder.
+TEST(DistkitBuild, NamesWindowsHoldsAsOneAreRefusedAndReported) {
+  struct Row {
+    const char* a;
+    const char* b;
+    bool one;
+  } rows[] = {
+      {"\u1ea1", "\u1ea0", true},        // Vietnamese a with dot below
+      {"\uff41", "\uff21", true},        // fullwidth a
+      {"\u01c5", "\u01c6", true},        // title case and small dz with caron
+      {"\u03c9", "\u03a9", true},        // omega
+      {"\u10d0", "\u1c90", true},        // Georgian an
+      {"\u0561", "\u0531", true},        // Armenian ayb
+      {"\u00e9", "e\u0301", false},      // canonically equivalent only
+      {"\U00010428", "\U00010400", false},  // beyond the UTF-16 units
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.a) + " / " + row.b);
+    std::u16string a = testing_support::u16(row.a), b = testing_support::u16(row.b);
+    ScratchDir dir;
+    writeSources();
+    std::string text = kDescription;
+    text.replace(text.find("File1=readme.txt"), 16,
+                 "File1=readme.txt\nFile2=readme.txt > " + std::string(row.a) +
+                     ".txt\nFile3=readme.txt > " + row.b + ".txt");
+    writeUtf16Description(text);
+    std::vector<std::string> built = formatted(buildDistribution(u"dist.ini", u"out"));
+    std::vector<std::string> refused;
+    if (row.one) refused = {"dist.ini:9: " + std::string(row.b) + ".txt is written twice into the "
+                            "setup folder (also by line 8)"};
+    EXPECT_EQ(built, refused);
+
+    // d\a.1 and d\a.2 by "sndcopy s1 d", then d\b.1 by xcopy and d\b.2 by
+    // sndcopy.
+    dir.mkdir(u"s1");
+    dir.mkdir(u"s2");
+    writeFileBytes(u"s1\\" + a + u".1", "1");
+    writeFileBytes(u"s1\\" + a + u".2", "2");
+    writeFileBytes(b + u".1", "1");
+    writeFileBytes(u"s2\\" + b + u".2", "2");
+    writeFileBytes(u"install.inf", "mkdir d\nsndcopy s1 d\nxcopy *.1 d\nsndcopy s2 d\n");
+    std::vector<std::string> twins;
+    for (const std::string& problem : formatted(checkDistribution(dir.path())))
+      if (problem.find("are one file") != std::string::npos) twins.push_back(problem);
+    std::vector<std::string> reported;
+    if (row.one)
+      reported = {"install.inf:3: xcopy: d\\" + std::string(row.b) + ".1 and d\\" + row.a +
+                      ".1 (line 2) are one file on Windows: this copy overwrites that one",
+                  "install.inf:4: sndcopy: d\\" + std::string(row.b) + ".2 and d\\" + row.a +
+                      ".2 (line 2) are one file on Windows: this copy overwrites that one"};
+    EXPECT_EQ(twins, reported);
+  }
+}
+
 // A rebuild that fails in its last steps leaves the previous folder whole:
 // in its place, or, when it cannot be put back, beside it where the report
 // says.

@@ -4,7 +4,8 @@
 # excerpts in code pages 1252, 1250, 1253 and 932), reverse by a sort table
 # and by the "C" order (binary and --tsv), check's findings, and build of the
 # sample (file by file; a rebuild over a folder link, which must keep the
-# link's target whole; a refused build into the sources' folder). The test
+# link's target whole; a refused build into the sources' folder), and every
+# command through folder links of the user's own in SOURCE and OUT. The test
 # suite passes the sanitizer build's distkit as NATIVE_DISTKIT; without it
 # the release build of scripts/build-native-distkit.sh is built and used.
 #   tests/distkit/native_bytes.sh DISTKIT_EXE [NATIVE_DISTKIT]
@@ -172,6 +173,41 @@ for side in n w; do
     echo "build into the sources' folder ($side): exit $rc"; cat $side-refused.txt; failures=$((failures + 1))
   fi
 done
+
+# Paths the user types are the user's own: every command reads SOURCE
+# through a link to a folder and writes OUT through another, both ways; each
+# result lands in the link's target, the same bytes natively and under Wine.
+# A row: NAME|ARGS (S: the source link, O: the out link)|RESULT (in OUT's
+# target; "-" for check, whose report is its result).
+mkdir -p src-real && cp -r "$root/sample" src-real/sample && cp -r n-sample src-real/setup
+cp "$dist/strings/english.txt" "$dist/lists/deu.tsv" src-real/ && cp n-deu.wl src-real/deu.wl
+ln -s src-real src
+while IFS='|' read -r name args result; do
+  for side in n w; do
+    mkdir -p out-real-$side && ln -sfn out-real-$side out-$side
+    read -ra a <<<"${args//O\//out-$side/}"
+    a=("${a[@]//S\//src/}")
+    if [ $side = n ]; then "$native" "${a[@]}" >$side-linked.txt 2>$side-linked.err </dev/null
+    else wine_kit "${a[@]}" >$side-linked.txt 2>$side-linked.err; fi
+    rc=$?
+    if [ $rc -ne 0 ] || [ ! -L out-$side ] || [ ! -L src ] ||
+      { [ "$result" != - ] && [ ! -s out-real-$side/$result ]; }; then
+      echo "through links: $name ($side): exit $rc"; cat $side-linked.*; failures=$((failures + 1))
+    fi
+  done
+  if [ "$result" = - ]; then
+    tr -d '\r' <w-linked.err >w-linked.norm
+    same "$name through links" n-linked.err w-linked.norm
+  else
+    same_tree "$name through links" out-real-n out-real-w
+  fi
+done <<'ROWS'
+strings pack|strings pack S/english.txt O/english.str|english.str
+list pack|list pack S/deu.tsv O/deu.wl --word-cp 1252 --trans-cp 1252|deu.wl
+reverse|reverse S/deu.wl O/eng-deu.wl --list-cp 1252 --home-cp 1252 --locale C|eng-deu.wl
+build|build S/sample/distribution.ini O/built|built/install.inf
+check|check S/setup|-
+ROWS
 
 [ $failures -eq 0 ] && echo "native and Windows distkit agree" || echo "$failures difference(s)"
 exit $((failures > 0))

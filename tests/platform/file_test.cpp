@@ -312,8 +312,9 @@ TEST(CreateNewFile, NeverOpensAFileThatIsThere) {
   EXPECT_EQ(dir.read(u"mine.txt"), "mine");
 }
 
-// Names that Windows takes as one file, beyond ASCII; the same on both sides
-// of the platform seam.
+// Names that Windows takes as one file, beyond ASCII: NTFS's rule (each
+// UTF-16 unit's simple upper-case form), the same on both sides of the
+// platform seam.
 TEST(UpperCaseName, FoldsAsTheFileSystemCompares) {
   struct Row {
     const char* a;
@@ -327,8 +328,17 @@ TEST(UpperCaseName, FoldsAsTheFileSystemCompares) {
        "\u0386\u0388\u0389\u038a\u038c\u038e\u038f\u0391\u03a9", true},
       {"\u0451\u043b\u043a\u0430 \u045f\u0463", "\u0401\u041b\u041a\u0410 \u040f\u0462", true},
       {"lists\\Deu.WL", "LISTS\\deu.wl", true},
+      {"\u1ea1.txt", "\u1ea0.txt", true},   // Vietnamese a with dot below
+      {"\uff41.txt", "\uff21.txt", true},   // fullwidth a
+      {"\u01c5", "\u01c6", true},           // title case Dz with caron
+      {"\u03c9\u03c2", "\u03a9\u03a3", true},  // omega, final sigma
+      {"\u10d0", "\u1c90", true},           // Georgian an
+      {"\u0561", "\u0531", true},           // Armenian ayb
+      {"\u0131", "I", true},                // dotless i
       {"stra\u00dfe", "STRASSE", false},
       {"\u00e4", "a", false},
+      {"\u00e9", "e\u0301", false},         // one name only when spelled alike
+      {"\U00010428", "\U00010400", false},  // surrogates stay as they are
   };
   for (const Row& row : rows) {
     std::u16string a = platform::upperCaseName(testing_support::u16(row.a));

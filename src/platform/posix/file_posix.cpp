@@ -172,52 +172,6 @@ bool createNewFile(std::u16string_view path) {
   return close(fd) == 0;
 }
 
-namespace {
-// The simple upper-case form of one UTF-16 unit in the blocks that names in
-// this system's languages use; other units stay as they are.
-char16_t upperUnit(char16_t c) {
-  auto pairs = [](char16_t c, char16_t first, char16_t last, bool evenUpper) -> char16_t {
-    if (c < first || c > last) return 0;
-    bool even = (c & 1) == 0;
-    return even == evenUpper ? c : static_cast<char16_t>(c - 1);
-  };
-  if (c < 0xE0) return upperAscii(c);
-  if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;  // Latin-1 (÷ stays)
-  if (c == 0xFF) return 0x178;
-  // Latin Extended-A: pairs upper/lower, the upper one even up to U+0137 and
-  // from U+014A to U+0177, odd in U+0139..U+0148 and U+0179..U+017E.
-  if (c <= 0x17F) {
-    if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-    if (char16_t u = pairs(c, 0x100, 0x137, true)) return u;
-    if (char16_t u = pairs(c, 0x139, 0x148, false)) return u;
-    if (char16_t u = pairs(c, 0x14A, 0x177, true)) return u;
-    if (char16_t u = pairs(c, 0x179, 0x17E, false)) return u;
-    return c;
-  }
-  // Greek.
-  if (c >= 0x3B1 && c <= 0x3CB) return c == 0x3C2 ? 0x3A3 : c - 0x20;
-  if (c == 0x3AC) return 0x386;
-  if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
-  if (c == 0x3CC) return 0x38C;
-  if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
-  // Cyrillic.
-  if (c >= 0x430 && c <= 0x44F) return c - 0x20;
-  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-  if (char16_t u = pairs(c, 0x460, 0x481, true)) return u;
-  if (char16_t u = pairs(c, 0x48A, 0x4BF, true)) return u;
-  if (c == 0x4CF) return 0x4C0;
-  if (char16_t u = pairs(c, 0x4C1, 0x4CE, false)) return u;
-  if (char16_t u = pairs(c, 0x4D0, 0x52F, true)) return u;
-  return c;
-}
-}  // namespace
-
-std::u16string upperCaseName(std::u16string_view name) {
-  std::u16string out(name);
-  for (char16_t& c : out) c = upperUnit(c);
-  return out;
-}
-
 std::size_t currentDirectory(char16_t* buffer, std::size_t capacity) {
   if (capacity == 0) return 0;
   buffer[0] = 0;

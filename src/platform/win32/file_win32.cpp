@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/win32/held.h"
 #include "platform/win32/syscalls.h"
@@ -169,21 +168,6 @@ bool createNewFile(std::u16string_view path) {
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
-}
-
-std::u16string upperCaseName(std::u16string_view name) {
-  std::u16string out(name);
-  if (name.empty()) return out;
-  std::wstring in = wide(name);
-  std::wstring upper(in.size(), L'\0');
-  int n = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, in.data(), static_cast<int>(in.size()),
-                       upper.data(), static_cast<int>(upper.size()));
-  if (n == static_cast<int>(in.size())) {
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(upper[i]);
-  } else {
-    for (char16_t& c : out) c = upperAscii(c);
-  }
-  return out;
 }
 
 FileSearch::~FileSearch() { close(); }
