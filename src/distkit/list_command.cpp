@@ -70,12 +70,19 @@ int pack(const Options& options) {
     }
     return fail(std::to_string(problems.size()) + " line(s) refused; nothing written", distkit::kExitRefused);
   }
-  // Written beside the destination first, so that a failed write never
-  // leaves a partial list under the real name.
-  std::u16string partial = options.out + u".part";
+  // Written into a side file of this run's own beside the destination
+  // first, so that a failed write never leaves a partial list under the
+  // real name.
+  std::u16string partial = reserveSideName(folderOf(options.out), u".part");
+  if (partial.empty())
+    return fail("cannot make a file beside \"" + platform::utf16ToUtf8(options.out) + "\"",
+                distkit::kExitProblems);
   platform::ReplacingFile file(platform::Folder::userPaths(), options.out, partial,
                                platform::ReplacingFile::Mode::Binary);
-  if (!file.create()) return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", distkit::kExitProblems);
+  if (!file.create()) {
+    platform::removeFile(partial);
+    return fail("cannot create \"" + platform::utf16ToUtf8(partial) + "\"", distkit::kExitProblems);
+  }
   file.file().writeAll(records);
   if (file.commit() != platform::ReplacingFile::Outcome::Done) {
     return fail("cannot write \"" + platform::utf16ToUtf8(options.out) + "\"", distkit::kExitProblems);

@@ -15,7 +15,6 @@
 // form) takes OUT's place in one step.
 #include <chrono>
 #include <cstdio>
-#include <random>
 #include <string>
 
 #include "distkit/outcome.h"
@@ -126,28 +125,15 @@ bool setOrder(const Options& options, std::string& error) {
   return true;
 }
 
-// OUT's folder, with its trailing separator ("" for the current folder).
-std::u16string folderOf(const std::u16string& path) {
-  std::size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
-}
-
-// A fresh name in `folder`, "~distkit-<random>.<suffix>", made as an empty
-// file with create-new semantics (a name that exists is never opened: then
-// another one is tried). With `alsoReplacement`, the name the list builder
-// writes through (the name + ".$$$") is made the same way, so neither
-// side file can be a file of the user's.
+// A side file of our own beside OUT (reserveSideName); with
+// `alsoReplacement`, the name the list builder writes through (the name +
+// ".$$$") is made the same way, so neither side file can be a file of the
+// user's.
 std::u16string reserveFreshName(const std::u16string& folder, const char16_t* suffix,
                                 bool alsoReplacement) {
-  static std::mt19937_64 random(
-      std::random_device{}() ^
-      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    uint64_t n = random();
-    std::u16string name = folder + u"~distkit-";
-    for (int i = 0; i < 12; ++i, n >>= 4) name += u"0123456789abcdef"[n & 15];
-    name += suffix;
-    if (!platform::createNewFile(name)) continue;
+    std::u16string name = reserveSideName(folder, suffix);
+    if (name.empty()) return name;
     if (!alsoReplacement || platform::createNewFile(replacementPath(name))) return name;
     platform::removeFile(name);
   }

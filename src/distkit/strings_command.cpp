@@ -3,7 +3,8 @@
 // pack turns a UTF-8 strings source into the scrambled strings file that the
 // installer reads; unpack prints a strings file as UTF-8 source lines.
 // Failures print one line on stderr and exit with 2; pack never leaves a
-// half-written OUT behind (it writes OUT.tmp and renames it over OUT).
+// half-written OUT behind (it writes a side file of its own beside OUT,
+// ~distkit-<random>.tmp, and renames it over OUT).
 
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include "distkit/outcome.h"
 #include "distkit/commands.h"
 #include "distkit/console.h"
+#include "distkit/tool_files.h"
 #include "platform/file.h"
 #include "platform/replacing_file.h"
 #include "platform/utf8.h"
@@ -40,13 +42,18 @@ bool readWhole(std::u16string_view path, std::string& data, std::string& error) 
   return true;
 }
 
-// Writes `data` to `path` through `path`.tmp so that `path` is either the
-// old file or the complete new one.
+// Writes `data` to `path` through a side file of this run's own, so that
+// `path` is either the old file or the complete new one.
 bool writeReplacing(std::u16string_view path, std::string_view data, std::string& error) {
-  std::u16string temp = std::u16string(path) + u".tmp";
+  std::u16string temp = reserveSideName(folderOf(path), u".tmp");
+  if (temp.empty()) {
+    error = platform::utf16ToUtf8(path) + ": cannot make a file beside it";
+    return false;
+  }
   platform::ReplacingFile file(platform::Folder::userPaths(), path, temp,
                                platform::ReplacingFile::Mode::Binary);
   if (!file.create()) {
+    platform::removeFile(temp);
     error = platform::utf16ToUtf8(temp) + ": cannot create";
     return false;
   }

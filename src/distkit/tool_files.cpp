@@ -1,7 +1,34 @@
 #include "distkit/tool_files.h"
 
+#include <chrono>
+#include <random>
+
 #include "platform/codepage.h"
 #include "platform/file.h"
+
+std::u16string folderOf(std::u16string_view path) {
+  std::size_t slash = path.find_last_of(u"\\/");
+  return slash == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, slash + 1));
+}
+
+std::u16string reserveSideName(std::u16string_view folder, std::u16string_view suffix,
+                               SideKind kind) {
+  static std::mt19937_64 random(
+      std::random_device{}() ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    uint64_t n = random();
+    std::u16string name = std::u16string(folder) + u"~distkit-";
+    for (int i = 0; i < 12; ++i, n >>= 4) name += u"0123456789abcdef"[n & 15];
+    name += suffix;
+    bool made = kind == SideKind::File ? platform::createNewFile(name)
+                                       : platform::createDirectory(name);
+    if (made) return name;
+    // Only a name that is taken is worth another draw.
+    if (platform::pathKind(name) == platform::PathKind::Missing) break;
+  }
+  return {};
+}
 
 bool readWholeFile(std::u16string_view path, std::string& bytes) {
   platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
