@@ -2,6 +2,7 @@
 // profile reader, line numbers (for reports only) from the file's lines.
 #include "distkit/build_description.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -80,6 +81,20 @@ class DescriptionLines {
         return static_cast<int>(i) + 1;
     }
     return at;
+  }
+
+  // The keys of the section, as written, with their lines.
+  std::vector<std::pair<std::u16string, int>> keys(std::u16string_view sectionName) const {
+    std::vector<std::pair<std::u16string, int>> out;
+    int at = section(sectionName);
+    for (std::size_t i = static_cast<std::size_t>(at); at > 0 && i < lines_.size(); ++i) {
+      std::u16string_view line = trim(lines_[i]);
+      if (!line.empty() && line.front() == u'[') break;
+      std::size_t eq = line.find(u'=');
+      if (eq != std::u16string_view::npos && line.front() != u';')
+        out.emplace_back(trim(line.substr(0, eq)), static_cast<int>(i) + 1);
+    }
+    return out;
   }
 
  private:
@@ -248,12 +263,13 @@ class DescriptionReader {
              : std::u16string(trim(std::u16string_view(entry).substr(mark + 1)));
   }
 
-  // Numbered keys Prefix1, Prefix2, ... up to the first missing one.
+  // Numbered keys Prefix1, Prefix2, ... up to the first missing one; a
+  // numbered key after it is a problem, never passed over.
   void readFileList(std::u16string_view section, std::u16string_view prefix, bool strings) {
     for (int i = 1;; ++i) {
       std::u16string key = std::u16string(prefix) + platform::utf8ToUtf16Lossy(std::to_string(i));
       std::u16string entry = value(section, key);
-      if (entry.empty()) return;
+      if (entry.empty()) return reportKeysAfterGap(section, prefix, i);
       std::u16string from, to;
       splitEntry(entry, from, to);
       if (from.empty()) {
@@ -273,6 +289,27 @@ class DescriptionReader {
       }
       std::string bytes;
       if (readSource(named, bytes)) add(to, std::move(bytes), {named.shown, true, named.line, {}});
+    }
+  }
+
+  // Each key of the section named Prefix and a number that the reading,
+  // which ended at the number `missing`, did not reach.
+  void reportKeysAfterGap(std::u16string_view section, std::u16string_view prefix, int missing) {
+    for (const auto& [key, line] : lines_.keys(section)) {
+      std::u16string_view number = std::u16string_view(key).substr(std::min(key.size(), prefix.size()));
+      if (number.empty() || number.size() > 9 ||
+          !equalsIgnoringAsciiCase(std::u16string_view(key).substr(0, prefix.size()), prefix) ||
+          number.find_first_not_of(u"0123456789") != std::u16string_view::npos)
+        continue;
+      int n = 0;
+      for (char16_t c : number) n = n * 10 + (c - u'0');
+      if (n >= 1 && n < missing && platform::utf8ToUtf16Lossy(std::to_string(n)) == number) continue;
+      std::string name = platform::utf16ToUtf8(prefix);
+      report(line, "[" + platform::utf16ToUtf8(section) + "] " + platform::utf16ToUtf8(key) +
+                       ": " + name + std::to_string(missing) +
+                       " is missing or empty, and build reads the numbered keys " + name +
+                       "1, " + name + "2, ... only up to the first number missing: number them "
+                       "without a gap");
     }
   }
 
