@@ -13,9 +13,12 @@
 #include "distkit/check_parts.h"
 #include "distkit/commands.h"
 #include "distkit/build_marker.h"
+#include "distkit/tool_files.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/utf8.h"
+#include "platform/folder.h"
+#include "text/sha256.h"
 #include "text/strings.h"
 
 namespace {
@@ -24,14 +27,18 @@ namespace {
 //
 // .distkit-build, written into the staging folder before anything else:
 //   line 1  kMarkerSignature
-//   line 2  "<N> files, list digest <16 hex digits>"
-//   then    "<size> <name>" for each file that the build writes, in order
-// The digest (FNV-1a, 64 bits) is of the text after line 2. A folder is
+//   line 2  "<N> files with SHA-256, list digest <16 hex digits>"
+//   then    "<size> <SHA-256> <name>" for each file that the build writes, in order
+// The list digest (FNV-1a, 64 bits) is of the text after line 2. A folder is
 // taken as distkit's only when its marker is whole and its digest agrees,
-// which no file written for another purpose does by accident.
+// which no file written for another purpose does by accident. Markers of
+// earlier builds say "<N> files, list digest ..." and list "<size> <name>":
+// their files' digests are unknown, their sizes still count.
 
 constexpr std::string_view kMarkerSignature =
     "distkit build made this folder; the next distkit build into it replaces it.";
+constexpr std::string_view kFilesWithDigests = " files with SHA-256, list digest ";
+constexpr std::string_view kFilesWithoutDigests = " files, list digest ";
 constexpr int64_t kMarkerSizeLimit = 1 << 20;
 
 std::string hex64(uint64_t value) {
@@ -52,15 +59,34 @@ uint64_t digest(std::string_view bytes) {
 
 std::string markerText(const std::vector<PlannedFile>& files) {
   std::string list;
-  for (const PlannedFile& file : files)
-    list += std::to_string(file.bytes.size()) + " " + platform::utf16ToUtf8(file.name) + "\n";
+  for (const PlannedFile& file : files) {
+    list += std::to_string(file.bytes.size()) + " " + sha256Hex(file.bytes) + " " +
+            platform::utf16ToUtf8(file.name) + "\n";
+  }
   return std::string(kMarkerSignature) + "\n" + std::to_string(files.size()) +
-         " files, list digest " + hex64(digest(list)) + "\n" + list;
+         std::string(kFilesWithDigests) + hex64(digest(list)) + "\n" + list;
 }
 
-// True when `dir` holds a whole marker; `names` gets the files it lists,
-// normalized.
-bool readMarker(const std::u16string& dir, std::vector<std::u16string>& names) {
+// A file as the marker lists it.
+struct MarkedFile {
+  std::u16string name;  // as written, "\\" between parts
+  uint64_t size = 0;
+  std::string sha256;  // empty: a marker of an earlier build, digest unknown
+};
+
+// Takes the decimal number and the space after it off the front of `text`.
+bool takeSize(std::string_view& text, uint64_t& size) {
+  std::size_t digits = 0;
+  size = 0;
+  while (digits < text.size() && digits < 19 && text[digits] >= '0' && text[digits] <= '9')
+    size = size * 10 + static_cast<uint64_t>(text[digits++] - '0');
+  if (digits == 0 || digits >= text.size() || text[digits] != ' ') return false;
+  text.remove_prefix(digits + 1);
+  return true;
+}
+
+// True when `dir` holds a whole marker; `files` gets the files it lists.
+bool readMarker(const std::u16string& dir, std::vector<MarkedFile>& files) {
   std::u16string path = dir + u"\\" + std::u16string(kBuildMarkerName);
   if (platform::pathKind(path) != platform::PathKind::File) return false;
   platform::File file = platform::File::open(path, platform::OpenMode::ReadBinary);
@@ -72,19 +98,28 @@ bool readMarker(const std::u16string& dir, std::vector<std::u16string>& names) {
   std::size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
   if (second == std::string::npos || std::string_view(text).substr(0, first) != kMarkerSignature)
     return false;
+  std::string_view counted = std::string_view(text).substr(first + 1, second - first - 1);
+  bool digests = counted.find(kFilesWithDigests) != std::string_view::npos;
   std::string list = text.substr(second + 1);
   std::size_t count = 0;
   for (std::size_t at = 0; at < list.size(); ++count) {
     std::size_t end = list.find('\n', at);
     if (end == std::string::npos) return false;
-    std::size_t space = list.find(' ', at);
-    if (space == std::string::npos || space > end) return false;
-    names.push_back(
-        normalizedPath(platform::utf8ToUtf16Lossy(list.substr(space + 1, end - space - 1))));
+    std::string_view line = std::string_view(list).substr(at, end - at);
+    MarkedFile marked;
+    if (!takeSize(line, marked.size)) return false;
+    if (digests) {
+      if (line.size() < 66 || line[64] != ' ') return false;
+      marked.sha256 = std::string(line.substr(0, 64));
+      line.remove_prefix(65);
+    }
+    marked.name = platform::utf8ToUtf16Lossy(std::string(line));
+    files.push_back(std::move(marked));
     at = end + 1;
   }
-  return text.substr(first + 1, second - first - 1) ==
-         std::to_string(count) + " files, list digest " + hex64(digest(list));
+  return counted == std::to_string(count) +
+                        std::string(digests ? kFilesWithDigests : kFilesWithoutDigests) +
+                        hex64(digest(list));
 }
 
 // ---- Paths compared as the file system compares them ----
@@ -176,33 +211,32 @@ void loadPlannedStrings(const std::string& packed, PlannedStrings& out) {
                resolveStrings(out.table, out.codePage).missingKeys.empty();
 }
 
+// How a refusal of a built folder ends: the way on.
+constexpr std::string_view kHowToGoOn =
+    ": not replaced (move your change into the sources and build again, or build into a new "
+    "folder)";
+
 class Builder {
  public:
   Builder(std::u16string_view description, std::u16string_view outDir,
           std::vector<CheckProblem>* notes)
       : description_(description), outShown_(platform::utf16ToUtf8(outDir)), notes_(notes) {
     out_ = fullPath(outDir);
-    staging_ = out_ + u".distkit-tmp";
-    old_ = out_ + u".distkit-old";
   }
 
   // Every name and every folder is looked at before anything is written;
-  // a refused build changes nothing anywhere.
+  // a refused build changes nothing anywhere. The staging folder and the
+  // folder the old OUTDIR is moved into are side folders of this run's own
+  // beside OUTDIR (reserveSideName): no folder of the user's is ever taken
+  // for one.
   std::vector<CheckProblem> run() {
     plan_ = readDescription(description_, problems_);
     if (problems_.empty()) planGenerated();
-    checkFolders();
+    checkOut();
     if (!problems_.empty()) return std::move(problems_);
-    for (const std::u16string& leftover : {staging_, old_}) {
-      if (platform::pathKind(leftover) != platform::PathKind::Missing &&
-          !removeMadeFolder(leftover)) {
-        folderProblem(leftover,
-                      "left by an earlier build, cannot be removed whole: remove it yourself");
-        return std::move(problems_);
-      }
-    }
-    if (!platform::createDirectory(staging_)) {
-      folderProblem("cannot create the staging folder " + platform::utf16ToUtf8(staging_));
+    staging_ = reserveSideName(folderOf(out_), u".tmp", SideKind::Folder);
+    if (staging_.empty()) {
+      folderProblem("cannot create a staging folder beside it");
       return std::move(problems_);
     }
     if (stage()) check();
@@ -216,89 +250,98 @@ class Builder {
   void folderProblem(std::string message) {
     problems_.push_back({outShown_, 0, std::move(message)});
   }
-  // OUTDIR, or the folder beside it, as the command line names it.
-  void folderProblem(const std::u16string& folder, std::string message) {
-    std::string shown = outShown_;
-    while (!shown.empty() && (shown.back() == '\\' || shown.back() == '/')) shown.pop_back();
-    if (folder != out_) shown += platform::utf16ToUtf8(folder.substr(out_.size()));
-    problems_.push_back({shown, 0, std::move(message)});
-  }
 
   // OUTDIR is replaced only when it is missing, empty, or made by distkit
-  // build and holding nothing else; the staging and old-copy folders beside
-  // it are removed only when empty or made by distkit build. None of them
-  // may hold the description or a source.
-  void checkFolders() {
-    for (const std::u16string& folder : {out_, staging_, old_}) {
-      for (const std::u16string& source : plan_.sources) {
-        if (!within(source, folder)) continue;
-        folderProblem(folder, "holds " + platform::utf16ToUtf8(fullPath(source)) +
-                                  ", a source of this build: it is never replaced");
-        return;
-      }
+  // build and holding only files whose bytes are still as build wrote them.
+  // It may not hold the description or a source.
+  void checkOut() {
+    for (const std::u16string& source : plan_.sources) {
+      if (!within(source, out_)) continue;
+      folderProblem("holds " + platform::utf16ToUtf8(fullPath(source)) +
+                    ", a source of this build: it is never replaced");
+      return;
     }
-    checkFolder(out_, true);
-    checkFolder(staging_, false);
-    checkFolder(old_, false);
-  }
-
-  void checkFolder(const std::u16string& folder, bool isOut) {
-    const std::string ours = isOut ? "" : "left by an earlier run but ";
-    switch (platform::pathKind(folder)) {
+    switch (platform::pathKind(out_)) {
       case platform::PathKind::Missing:
         return;
       case platform::PathKind::File:
-        return folderProblem(folder, "is a file, not a folder: not replaced");
+        return folderProblem("is a file, not a folder: not replaced");
       case platform::PathKind::Link:
-        return folderProblem(folder, "is a link: distkit build replaces only a folder it made");
+        return folderProblem("is a link: distkit build replaces only a folder it made");
       case platform::PathKind::Directory:
         break;
     }
     std::vector<std::u16string> names;
-    if (!platform::listDirectory(folder, names))
-      return folderProblem(folder, "cannot be listed: not replaced");
+    if (!platform::listDirectory(out_, names))
+      return folderProblem("cannot be listed: not replaced");
     if (names.empty()) return;
-    std::vector<std::u16string> written;
-    if (!readMarker(folder, written)) {
-      return folderProblem(folder, ours + "not empty and not made by distkit build (it has no " +
-                                       platform::utf16ToUtf8(kBuildMarkerName) +
-                                       " of its own): not replaced");
+    std::vector<MarkedFile> written;
+    if (!readMarker(out_, written)) {
+      return folderProblem("not empty and not made by distkit build (it has no " +
+                           platform::utf16ToUtf8(kBuildMarkerName) + " of its own): not replaced");
     }
-    if (!isOut) return;
-    std::u16string stranger = foreignFile(folder, u"", written);
-    if (!stranger.empty()) {
-      folderProblem(folder,
-                    "holds " + platform::utf16ToUtf8(stranger) +
-                        ", which distkit build did not write: not replaced (move it out first)");
+    platform::Folder held = platform::Folder::hold(out_);
+    if (!held.held()) return folderProblem("cannot be opened: not replaced");
+    std::vector<std::pair<std::u16string, platform::PathKind>> found;
+    if (!listTree(held, u"", found)) return folderProblem("cannot be listed: not replaced");
+    for (const auto& [name, kind] : found) {
+      std::string problem = notAsWritten(held, name, kind, found, written);
+      if (!problem.empty())
+        return folderProblem("holds " + platform::utf16ToUtf8(name) + ", " + problem +
+                             std::string(kHowToGoOn));
     }
   }
 
-  // The first file under `dir` that the marker does not list ("" when
-  // none). Links are no one's files: a rebuild removes them as links.
-  std::u16string foreignFile(const std::u16string& dir, const std::u16string& prefix,
-                             const std::vector<std::u16string>& written) {
+  // Every name under the held folder but the marker, each looked at without
+  // following it; links are not entered.
+  static bool listTree(const platform::Folder& held, const std::u16string& prefix,
+                       std::vector<std::pair<std::u16string, platform::PathKind>>& found) {
     std::vector<std::u16string> names;
-    if (!platform::listDirectory(dir, names)) return prefix.empty() ? u"?" : prefix;
+    if (!platform::listDirectory(held.path() + u"\\" + prefix, names)) return false;
     for (const std::u16string& name : names) {
-      std::u16string relative = prefix + name;
-      switch (platform::pathKind(dir + u"\\" + name)) {
-        case platform::PathKind::Link:
-          continue;
-        case platform::PathKind::Directory: {
-          std::u16string inner = foreignFile(dir + u"\\" + name, relative + u"\\", written);
-          if (!inner.empty()) return inner;
-          continue;
-        }
-        default:
-          break;
-      }
       if (prefix.empty() && name == kBuildMarkerName) continue;
-      std::u16string key = normalizedPath(relative);
-      bool listed = false;
-      for (const std::u16string& w : written) listed = listed || w == key;
-      if (!listed) return relative;
+      std::u16string relative = prefix + name;
+      platform::PathKind kind = held.look(relative).kind;
+      if (kind == platform::PathKind::Directory) {
+        if (!listTree(held, relative + u"\\", found)) return false;
+      } else {
+        found.emplace_back(relative, kind);
+      }
     }
-    return u"";
+    return true;
+  }
+
+  // Why the name `name` (of kind `kind`) under the built folder is not a
+  // file as build wrote it; empty when it is one, or a link where build
+  // wrote nothing (a rebuild removes it as a link). Names are compared as
+  // the file system compares them: where two names that differ in case are
+  // two files, the second is not build's.
+  static std::string notAsWritten(
+      const platform::Folder& held, const std::u16string& name, platform::PathKind kind,
+      const std::vector<std::pair<std::u16string, platform::PathKind>>& found,
+      const std::vector<MarkedFile>& written) {
+    const MarkedFile* marked = nullptr;
+    for (const MarkedFile& w : written) {
+      if (w.name == name) marked = &w;
+    }
+    for (const MarkedFile& w : written) {
+      if (marked || normalizedPath(w.name) != normalizedPath(name)) continue;
+      bool twin = false;
+      for (const auto& other : found) twin = twin || other.first == w.name;
+      if (twin) {
+        return "which distkit build did not write (its name differs only in case from " +
+               platform::utf16ToUtf8(w.name) + ", which build wrote)";
+      }
+      if (held.look(w.name).kind != platform::PathKind::Missing) marked = &w;
+    }
+    if (kind == platform::PathKind::Link)
+      return marked ? "a link in the place of a file that distkit build wrote" : "";
+    if (!marked) return "which distkit build did not write";
+    std::string bytes;
+    if (!readWholeFile(held.path() + u"\\" + name, bytes) || bytes.size() != marked->size ||
+        (!marked->sha256.empty() && sha256Hex(bytes) != marked->sha256))
+      return "changed since distkit build wrote it";
+    return "";
   }
 
   bool stage(const PlannedFile& file) {
@@ -481,31 +524,38 @@ class Builder {
     return problem;
   }
 
-  // The new folder takes OUTDIR's place; an old one is moved aside first
-  // and removed last, or put back when the new one cannot take its place.
+  // The new folder takes OUTDIR's place; an old one is moved aside first,
+  // into a side folder of this run's own, and removed last, or put back
+  // when the new one cannot take its place.
   void putInPlace() {
     if (platform::pathKind(out_) == platform::PathKind::Missing) {
       if (!platform::renameFile(staging_, out_))
         folderProblem("cannot rename the staging folder to it");
       return;
     }
-    if (!platform::renameFile(out_, old_)) {
+    std::u16string aside = reserveSideName(folderOf(out_), u".old", SideKind::Folder);
+    std::u16string old = aside + u"\\" + out_.substr(folderOf(out_).size());
+    if (aside.empty() || !platform::renameFile(out_, old)) {
+      if (!aside.empty()) platform::removeTree(aside);
       folderProblem("cannot move the old setup folder aside; it is as it was");
       return;
     }
     if (!platform::renameFile(staging_, out_)) {
-      if (platform::renameFile(old_, out_)) {
+      if (platform::renameFile(old, out_)) {
+        platform::removeTree(aside);
         folderProblem("cannot rename the staging folder to it; the old setup folder is back");
       } else {
         folderProblem(
             "cannot rename the staging folder to it, nor put the old setup folder back: "
             "the old setup folder is kept, whole, at " +
-            platform::utf16ToUtf8(old_));
+            platform::utf16ToUtf8(old));
       }
       return;
     }
-    if (!removeMadeFolder(old_) && notes_) {
-      notes_->push_back({outShown_ + ".distkit-old", 0,
+    if (removeMadeFolder(old)) {
+      platform::removeTree(aside);
+    } else if (notes_) {
+      notes_->push_back({platform::utf16ToUtf8(old), 0,
                          "the old setup folder could not be removed whole (a link in it cannot be "
                          "removed here; what it points to is untouched): remove it yourself"});
     }
@@ -514,7 +564,7 @@ class Builder {
   std::u16string description_;
   std::string outShown_;
   std::vector<CheckProblem>* notes_;
-  std::u16string out_, staging_, old_;
+  std::u16string out_, staging_;
   DistributionPlan plan_;
   std::u16string sortTableName_;
   int sortTableLine_ = 0;

@@ -4,15 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "distkit/commands.h"
+#include "distkit/tool_files.h"
 #include "distkit_helpers.h"
 #include "platform/faults.h"
 #include "platform/file.h"
+#include "support/planted_link.h"
 #include "support/strings_fixture.h"
 #include "support/test_support.h"
 
@@ -45,6 +48,16 @@ std::map<std::u16string, std::string> tree(const std::u16string& dir) {
   std::map<std::u16string, std::string> out;
   snapshot(dir, u"", out);
   return out;
+}
+
+// The side files and folders of distkit's own in `dir`.
+std::vector<std::u16string> sideNames(const std::u16string& dir) {
+  std::vector<std::u16string> names, sides;
+  platform::listDirectory(dir, names);
+  for (const std::u16string& name : names) {
+    if (name.rfind(u"~distkit-", 0) == 0) sides.push_back(name);
+  }
+  return sides;
 }
 
 TEST(DistkitBuild, TheSampleBuildsToTheSameCheckedFolderEveryTime) {
@@ -205,23 +218,19 @@ TEST(DistkitBuild, EveryRefusalNamesItsPlaceAndChangesNothing) {
                         "it.\n1 files, list digest 0000000000000000\n4 a.txt\n");
        },
        "mine: ", "not made by distkit build", u"mine"},
-      {"a built folder with a file added by hand",
-       [] { writeFileBytes(u"out\\lists\\notes.txt", "mine"); }, "out: ",
-       "holds lists\\notes.txt, which distkit build did not write"},
-      {"a staging folder that distkit did not make",
-       [] {
-         platform::createDirectory(u"out.distkit-tmp");
-         writeFileBytes(u"out.distkit-tmp\\x", "x");
-       },
-       "out.distkit-tmp: ", "left by an earlier run but not empty and not made by distkit build"},
-      {"an old-copy folder that distkit did not make",
-       [] {
-         platform::createDirectory(u"out.distkit-old");
-         writeFileBytes(u"out.distkit-old\\x", "x");
-       },
-       "out.distkit-old: ", "not made by distkit build"},
       {"a file for OUTDIR", [] { writeFileBytes(u"file", "x"); }, "file: ", "is a file",
        u"file"},
+      // Numbered keys are read up to the first number missing: none is
+      // passed over.
+      {"File5 without File4",
+       [] { setFile1("readme.txt\nFile2=dutch.tsv\nFile3=weights.stb\nFile5=install.inf > i.txt"); },
+       "dist.ini:10: ", "[Files] File5: File4 is missing or empty"},
+      {"Strings2 without Strings1",
+       [] {
+         std::string text = kDescription + "[Strings]\nStrings2=english.txt > more.str\n";
+         writeFileBytes(u"dist.ini", text);
+       },
+       "dist.ini:20: ", "[Strings] Strings2: Strings1 is missing or empty"},
       // Names, from each source of names.
       {"> climbing out", [] { setFile1("readme.txt > ..\\x.txt"); }, "dist.ini:7: ", "\"..\""},
       {"> with a drive", [] { setFile1("readme.txt > C:\\x.txt"); }, "dist.ini:7: ", "a drive"},
@@ -354,6 +363,93 @@ TEST(DistkitBuild, NamesWindowsHoldsAsOneAreRefusedAndReported) {
   }
 }
 
+// out\.distkit-build as a build before digests wrote it: "<size> <name>"
+// lines and the FNV-1a digest of them.
+void writeMarkerWithoutDigests() {
+  std::string marker;
+  readWholeFile(u"out\\.distkit-build", marker);
+  std::size_t first = marker.find('\n'), second = marker.find('\n', first + 1);
+  std::string list;
+  std::size_t count = 0;
+  for (std::size_t at = second + 1; at < marker.size(); at = marker.find('\n', at) + 1, ++count) {
+    std::size_t space = marker.find(' ', at);
+    list += marker.substr(at, space - at) +
+            marker.substr(space + 65, marker.find('\n', at) + 1 - space - 65);
+  }
+  uint64_t h = 14695981039346656037ull;
+  for (char c : list) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  char digest[17];
+  std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(h));
+  writeFileBytes(u"out\\.distkit-build", marker.substr(0, first + 1) + std::to_string(count) +
+                                            " files, list digest " + digest + "\n" + list);
+}
+
+// A rebuild replaces OUT only when every file in it is as build wrote it;
+// otherwise it is refused with the file named, and nothing changes.
+TEST(DistkitBuild, ARebuildReplacesOnlyAFolderStillAsWritten) {
+  struct Row {
+    const char* name;
+    std::function<void(const std::u16string& root)> spoil;
+    std::string named;  // "": the rebuild replaces OUT
+    std::string fragment = "";
+  } rows[] = {
+      {"nothing changed", [](auto&) {}, ""},
+      {"a written file edited", [](auto&) { replaceInFile(u"out\\readme.txt", "me", "me, mine"); },
+       "readme.txt", "changed since distkit build wrote it"},
+      {"a written file edited, same size",
+       [](auto&) { replaceInFile(u"out\\readme.txt", "read", "READ"); }, "readme.txt",
+       "changed since distkit build wrote it"},
+      {"a file added", [](auto&) { writeFileBytes(u"out\\lists\\notes.txt", "mine"); },
+       "lists\\notes.txt", "which distkit build did not write"},
+#if !defined(_WIN32)
+      {"a case twin of a written file",
+       [](auto&) { writeFileBytes(u"out\\README.TXT", "mine"); }, "README.TXT",
+       "differs only in case from readme.txt"},
+#endif
+      {"a written file replaced by a link",
+       [](const std::u16string& root) {
+#if !defined(_WIN32)
+         platform::removeFile(u"out\\readme.txt");
+#endif
+         testing_support::plantLink(u"out\\readme.txt", root + u"\\readme.txt");
+       },
+       "readme.txt", "a link in the place of a file that distkit build wrote"},
+      {"a marker without digests, sizes as written", [](auto&) { writeMarkerWithoutDigests(); },
+       ""},
+      {"a marker without digests, a size changed",
+       [](auto&) {
+         writeMarkerWithoutDigests();
+         replaceInFile(u"out\\readme.txt", "me", "me, mine");
+       },
+       "readme.txt", "changed since distkit build wrote it"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScratchDir dir;
+    writeSources();
+    ASSERT_EQ(runBuildCommand({u"dist.ini", u"out"}), 0);
+    row.spoil(dir.path());
+    writeFileBytes(u"readme.txt", "read me again\n");
+    std::map<std::u16string, std::string> before = tree(dir.path());
+    std::vector<std::string> problems = formatted(buildDistribution(u"dist.ini", u"out"));
+    int exitCode = runBuildCommand({u"dist.ini", u"out"});
+    testing_support::stopReportingLinks();
+    EXPECT_EQ(sideNames(dir.path()), std::vector<std::u16string>{});
+    if (row.named.empty()) {
+      EXPECT_EQ(problems, std::vector<std::string>{});
+      EXPECT_EQ(exitCode, 0);
+      EXPECT_EQ(dir.read(u"out\\readme.txt"), "read me again\n");
+      continue;
+    }
+    EXPECT_EQ(exitCode, 2);
+    ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(problems);
+    EXPECT_EQ(problems[0].substr(0, 11 + row.named.size()), "out: holds " + row.named);
+    EXPECT_NE(problems[0].find(row.fragment), std::string::npos) << problems[0];
+    EXPECT_NE(problems[0].find("or build into a new folder"), std::string::npos) << problems[0];
+    EXPECT_EQ(tree(dir.path()), before) << "something changed";
+  }
+}
+
 // A rebuild that fails in its last steps leaves the previous folder whole:
 // in its place, or, when it cannot be put back, beside it where the report
 // says.
@@ -366,10 +462,10 @@ TEST(DistkitBuild, ARebuildThatFailsAtTheEndKeepsThePreviousFolder) {
     std::u16string keptAt = u"out";
   } rows[] = {
       {Op::Write, 8, 1, "cannot write tables\\english.stb into the staging folder"},
-      {Op::MakeDir, 1, 1, "cannot create the staging folder"},
+      {Op::MakeDir, 1, 1, "cannot create a staging folder beside it"},
       {Op::Rename, 1, 1, "cannot move the old setup folder aside; it is as it was"},
       {Op::Rename, 2, 1, "the old setup folder is back"},
-      {Op::Rename, 2, 2, "the old setup folder is kept, whole, at", u"out.distkit-old"},
+      {Op::Rename, 2, 2, "the old setup folder is kept, whole, at ", u""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.fragment);
@@ -383,8 +479,12 @@ TEST(DistkitBuild, ARebuildThatFailsAtTheEndKeepsThePreviousFolder) {
     platform::faults::reset();
     ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(problems);
     EXPECT_NE(problems[0].find(row.fragment), std::string::npos) << problems[0];
-    EXPECT_EQ(tree(dir.path() + u"\\" + row.keptAt), before);
-    EXPECT_FALSE(dir.exists(u"out.distkit-tmp"));
+    std::u16string keptAt = row.keptAt.empty()
+                                ? testing_support::u16(problems[0].substr(
+                                      problems[0].find(row.fragment) + row.fragment.size()))
+                                : dir.path() + u"\\" + row.keptAt;
+    EXPECT_EQ(tree(keptAt), before);
+    EXPECT_EQ(sideNames(dir.path()).size(), row.keptAt.empty() ? 1u : 0u) << "side folders left";
   }
 }
 
