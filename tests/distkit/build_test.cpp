@@ -62,7 +62,10 @@ std::vector<std::u16string> sideNames(const std::u16string& dir) {
 
 TEST(DistkitBuild, TheSampleBuildsToTheSameCheckedFolderEveryTime) {
   ScratchDir dir;
-  std::u16string sample = testing_support::testDataDir() + u"\\..\\..\\sample\\distribution.ini";
+  // The checkout's root: the test data's folder less its last two parts.
+  std::u16string root = testing_support::testDataDir();
+  root.resize(root.find_last_of(u"\\/", root.find_last_of(u"\\/") - 1));
+  std::u16string sample = root + u"\\sample\\distribution.ini";
   ASSERT_EQ(formatted(buildDistribution(sample, u"one")), std::vector<std::string>{});
   ASSERT_EQ(runBuildCommand({sample, u"two"}), 0);
   std::map<std::u16string, std::string> first = tree(dir.path() + u"\\one");
@@ -485,6 +488,49 @@ TEST(DistkitBuild, ARebuildThatFailsAtTheEndKeepsThePreviousFolder) {
                                 : dir.path() + u"\\" + row.keptAt;
     EXPECT_EQ(tree(keptAt), before);
     EXPECT_EQ(sideNames(dir.path()).size(), row.keptAt.empty() ? 1u : 0u) << "side folders left";
+  }
+}
+
+// Files of the user's under the names that distkit's commands once wrote
+// through beside OUT survive every run of them, done or failed: each
+// command writes through side files of its own only.
+TEST(DistkitSideFiles, AUsersFilesBesideOutSurviveEveryCommand) {
+  struct Row {
+    const char* name;
+    std::u16string out;
+    Args args;
+  } rows[] = {
+      {"strings pack", u"english.str", {u"pack", u"english.txt", u"english.str"}},
+      {"list pack", u"dutch.wl",
+       {u"pack", u"dutch.tsv", u"dutch.wl", u"--word-cp", u"1252", u"--trans-cp", u"1252"}},
+      {"reverse", u"rev.wl",
+       {u"dutch.wl", u"rev.wl", u"--list-cp", u"1252", u"--home-cp", u"1252", u"--locale", u"C"}},
+      {"build", u"out", {u"dist.ini", u"out"}},
+  };
+  using Command = int (*)(const Args&);
+  const Command commands[] = {runStringsCommand, runListCommand, runReverseCommand,
+                              runBuildCommand};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE(row.name);
+    ScratchDir dir;
+    writeSources();
+    writeFileBytes(u"dutch.wl", testing_support::record("huis", "house"));
+    for (const char16_t* suffix : {u".tmp", u".part", u".distkit-tmp", u".distkit-old"})
+      writeFileBytes(row.out + suffix, "mine");
+    std::map<std::u16string, std::string> mine = tree(dir.path());
+    EXPECT_EQ(commands[i](row.args), 0) << "first run";
+    EXPECT_EQ(commands[i](row.args), 0) << "run over its own OUT";
+    platform::faults::failNth(platform::faults::Op::Write, 1);
+    EXPECT_NE(commands[i](row.args), 0) << "a run whose write fails";
+    platform::faults::reset();
+    std::map<std::u16string, std::string> after = tree(dir.path());
+    for (const auto& [name, bytes] : mine) {
+      if (name.rfind(row.out + u".", 0) == 0) {
+        EXPECT_EQ(after[name], bytes) << testing_support::u8(name);
+      }
+    }
+    EXPECT_EQ(sideNames(dir.path()), std::vector<std::u16string>{});
   }
 }
 
