@@ -18,6 +18,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/ce
   openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.pfx" \
     -passout pass:throwaway 2>/dev/null || { echo "cannot make a certificate" >&2; exit 1; }
 cp "$setup" "$work/setup.exe"
+cp "$setup" "$work/other.exe"
 before=$(sha256sum <"$work/setup.exe")
 
 # Refusals: name, environment, files, the message expected; setup.exe stays as it was.
@@ -34,14 +35,23 @@ no certificate named||$work/setup.exe|SIGN_PFX is not set
 certificate missing|SIGN_PFX=$work/none.pfx|$work/setup.exe|certificate file not found
 a file missing|SIGN_PFX=$work/cert.pfx|$work/setup.exe $work/none.exe|no such file: $work/none.exe
 wrong password|SIGN_PFX=$work/cert.pfx SIGN_PASSWORD=wrong|$work/setup.exe|signing failed
+a program without a description of its own|SIGN_PFX=$work/cert.pfx|$work/setup.exe $work/other.exe|no description for $work/other.exe
 EOF2
 
-if SIGN_PFX=$work/cert.pfx SIGN_PASSWORD=throwaway "$scripts/sign.sh" "$work/setup.exe" >/dev/null &&
-   osslsigncode verify -CAfile "$work/cert.pem" -in "$work/setup.exe" 2>&1 |
-     grep -q "Signature verification: ok"; then
+# Each program signed with its own description (distkit.exe here a copy of
+# setup.exe under that name: the name decides).
+cp "$setup" "$work/distkit.exe"
+verified() {
+  local shown
+  shown=$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/$1" 2>&1)
+  grep -q "Signature verification: ok" <<<"$shown" && grep -qF "Text description: $2" <<<"$shown"
+}
+if SIGN_PFX=$work/cert.pfx SIGN_PASSWORD=throwaway "$scripts/sign.sh" "$work/setup.exe" \
+     "$work/distkit.exe" >/dev/null &&
+   verified setup.exe "Dictionary Setup" && verified distkit.exe "Dictionary distribution kit"; then
   ok
 else
-  bad "signing with the throw-away certificate, or verifying the result"
+  bad "signing with the throw-away certificate, or verifying each program's description"
 fi
 
 if SETUP_EXE=$work/setup.exe "$scripts/with-display.sh" --keep "$scripts/wine-run.sh" "$e2e" \
