@@ -154,10 +154,12 @@ for side in n w; do
     failures=$((failures + 1))
   fi
 done
-[ ! -e n-sample.distkit-old ] || { echo "native: old copy left beside"; failures=$((failures + 1)); }
-if [ -L w-sample.distkit-old/link ]; then
-  echo "         (Wine: the old copy stays at w-sample.distkit-old, its link could not be removed: $(grep -c 'remove it yourself' w-relink.txt) note)"
-  rm -rf w-sample.distkit-old
+# The old copies are moved into side folders of build's own, ~distkit-*.old.
+[ -z "$(ls -d ./~distkit-*/n-sample 2>/dev/null)" ] || { echo "native: old copy left beside"; failures=$((failures + 1)); }
+kept=$(ls -d ./~distkit-*/w-sample 2>/dev/null | head -1)
+if [ -n "$kept" ] && [ -L "$kept/link" ]; then
+  echo "         (Wine: the old copy stays at $kept, its link could not be removed: $(grep -c 'remove it yourself' w-relink.txt) note)"
+  rm -rf "$(dirname "$kept")"
 fi
 same_tree "rebuild of the sample" n-sample w-sample
 
