@@ -296,14 +296,16 @@ class DescriptionReader {
   // which ended at the number `missing`, did not reach.
   void reportKeysAfterGap(std::u16string_view section, std::u16string_view prefix, int missing) {
     for (const auto& [key, line] : lines_.keys(section)) {
-      std::u16string_view number = std::u16string_view(key).substr(std::min(key.size(), prefix.size()));
+      std::u16string_view number =
+          std::u16string_view(key).substr(std::min(key.size(), prefix.size()));
       if (number.empty() || number.size() > 9 ||
           !equalsIgnoringAsciiCase(std::u16string_view(key).substr(0, prefix.size()), prefix) ||
           number.find_first_not_of(u"0123456789") != std::u16string_view::npos)
         continue;
       int n = 0;
       for (char16_t c : number) n = n * 10 + (c - u'0');
-      if (n >= 1 && n < missing && platform::utf8ToUtf16Lossy(std::to_string(n)) == number) continue;
+      bool read = n >= 1 && n < missing && platform::utf8ToUtf16Lossy(std::to_string(n)) == number;
+      if (read) continue;
       std::string name = platform::utf16ToUtf8(prefix);
       report(line, "[" + platform::utf16ToUtf8(section) + "] " + platform::utf16ToUtf8(key) +
                        ": " + name + std::to_string(missing) +

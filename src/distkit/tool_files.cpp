@@ -8,7 +8,7 @@
 
 std::u16string folderOf(std::u16string_view path) {
   std::size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, slash + 1));
+  return std::u16string(slash == std::u16string_view::npos ? u"" : path.substr(0, slash + 1));
 }
 
 std::u16string reserveSideName(std::u16string_view folder, std::u16string_view suffix,

@@ -38,16 +38,11 @@ wrong password|SIGN_PFX=$work/cert.pfx SIGN_PASSWORD=wrong|$work/setup.exe|signi
 a program without a description of its own|SIGN_PFX=$work/cert.pfx|$work/setup.exe $work/other.exe|no description for $work/other.exe
 EOF2
 
-# Each program signed with its own description (distkit.exe here a copy of
-# setup.exe under that name: the name decides).
+# Each program with its own description (distkit.exe: setup.exe under that name).
 cp "$setup" "$work/distkit.exe"
-verified() {
-  local shown
-  shown=$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/$1" 2>&1)
-  grep -q "Signature verification: ok" <<<"$shown" && grep -qF "Text description: $2" <<<"$shown"
-}
-if SIGN_PFX=$work/cert.pfx SIGN_PASSWORD=throwaway "$scripts/sign.sh" "$work/setup.exe" \
-     "$work/distkit.exe" >/dev/null &&
+verified() { osslsigncode verify -CAfile "$work/cert.pem" -in "$work/$1" 2>&1 | grep -qF "description: $2"; }
+if SIGN_PFX=$work/cert.pfx SIGN_PASSWORD=throwaway "$scripts/sign.sh" "$work/setup.exe" "$work/distkit.exe" >/dev/null &&
+   osslsigncode verify -CAfile "$work/cert.pem" -in "$work/setup.exe" 2>&1 | grep -q "Signature verification: ok" &&
    verified setup.exe "Dictionary Setup" && verified distkit.exe "Dictionary distribution kit"; then
   ok
 else
