@@ -17,8 +17,8 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target setup distkit sample_dist
 
 dist=$root/build/mingw/sample-dist
-export WINEPREFIX=$root/build/mingw/sample-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset TMPDIR  # Wine 10 does not start with TMPDIR=/dev/shm (see wine-prefix.sh)
+export WINEPREFIX=$root/build/mingw/sample-prefix
+source scripts/wine-env.sh
 scripts/wine-prefix.sh "$WINEPREFIX"
 
 if [ -n "${DISPLAY:-}" ]; then

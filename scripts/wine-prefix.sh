@@ -14,11 +14,7 @@
 # 32-bit programs ("could not load kernel32.dll"), so a prefix that does not
 # fit the Wine of today is made anew.
 set -euo pipefail
-# Wine 10 aborts at start ("free(): invalid pointer") when TMPDIR is
-# /dev/shm, where the native tests keep their scratch files; Wine 8 does not
-# mind. No Windows program reads TMPDIR (its temporary folder comes from the
-# prefix), so Wine runs without it.
-unset TMPDIR
+source "$(dirname "$0")/wine-env.sh"
 prefix=$1
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
@@ -40,7 +36,7 @@ if [ -n "$template" ] && [ "$template" != "$prefix" ]; then
   echo "$fit" >"$prefix/.ready"
   exit 0
 fi
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$prefix
 log=$(dirname "$prefix")/wineprefix-setup.log
 {
   wineboot -i

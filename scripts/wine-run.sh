@@ -8,18 +8,13 @@ exe=$1; shift
 here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-# Wine runs without TMPDIR (see wine-prefix.sh): Wine 10 does not start with
-# the native tests' TMPDIR=/dev/shm.
-unset TMPDIR
+source "$here/wine-env.sh"
 if [ -z "${WINEPREFIX:-}" ]; then
   dir=$(cd "$(dirname "$exe")" && pwd)
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ "$dir" = / ] && dir=$(cd "$(dirname "$exe")" && pwd)
   export WINEPREFIX=$dir/wineprefix
 fi
-# No menu builder: it would hold a new Start-menu folder busy for seconds
-# after a link is saved, and write .desktop files into the Linux home.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # WINE_PREFIX_TEMPLATE: a prefix to copy when WINEPREFIX does not exist yet.
 "$here/wine-prefix.sh" "$WINEPREFIX" ${WINE_PREFIX_TEMPLATE:+"$WINE_PREFIX_TEMPLATE"}
 # WINE_SERVER_WAIT=1: first wait until the prefix's Wine server has ended, so
