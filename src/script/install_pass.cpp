@@ -67,8 +67,11 @@ void copyFound(std::u16string_view pattern, std::u16string_view subfolder) {
     // Shown as installDir + subfolder + "\\" + name; reached as the name
     // below the held folder.
     Path destination, relative;
-    if (!(subfolder.empty() ? relative.assign(search.name())
-                            : joinPath(relative, {subfolder, u"\\", search.name()})) ||
+    std::u16string_view folder = subfolder;
+    while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/'))
+      folder.remove_suffix(1);
+    if (!(folder.empty() ? relative.assign(search.name())
+                         : joinPath(relative, {folder, u"\\", search.name()})) ||
         !nameProblem(relative.view(), NameUse::File).empty() ||
         !joinPath(destination, {state.installDir.view(), subfolder, u"\\", search.name()})) {
       continue;

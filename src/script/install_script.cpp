@@ -37,6 +37,11 @@ class ScriptReader {
     return std::u16string(wideScriptText(text, codePage_).view());
   }
 
+  static std::u16string_view withoutTrailingSeparators(std::u16string_view name) {
+    while (!name.empty() && (name.back() == u'\\' || name.back() == u'/')) name.remove_suffix(1);
+    return name;
+  }
+
   // `use`: how the argument names something in a folder; none for a text.
   ScriptArgument argument(const char* bytes, std::optional<NameUse> use) const {
     ScriptArgument out{bytes, wide(bytes), use.has_value(), {}};
@@ -96,6 +101,13 @@ class ScriptReader {
     ScriptCommand command{line.keyword, line.number, {}};
     for (int i = 1; i <= parts && i <= most; ++i)
       command.arguments.push_back(argument(tokens.token[i], i == 1 ? first : NameUse::File));
+    // The folder that xcopy and sndcopy copy into may be written with a
+    // separator at its end ("docs\\"): it is the folder "docs".
+    if (line.keyword != Keyword::Copy && command.arguments.size() == 2) {
+      ScriptArgument& folder = command.arguments[1];
+      std::u16string_view bare = withoutTrailingSeparators(folder.text);
+      if (!bare.empty()) folder.problem = nameProblem(bare, NameUse::File);
+    }
     script_.commands.push_back(std::move(command));
   }
 

@@ -62,6 +62,10 @@ TEST_F(ScriptTest, ReadOnceIntoCommands) {
       {"line findings in their place", "Titles T\nfrob\ncopy a\ncopy a b c\n#" +
        std::string(100, 'c') + "\ndebug\n", "[misspelled:1]; title:1 T; [unknown:2]; [noarg:3]; "
        "[extra:4]; copy:4 a b; [overlong:5]; [unknown:5]; debug:6", ""},
+      {"a copy's folder written with a separator at its end",
+       "xcopy *.txt docs\\\nsndcopy snd lists\\\ncopy a.txt docs\\\nsndcopy snd\\ l\n",
+       "xcopy:1 *.txt docs\\; sndcopy:2 snd lists\\; copy:3 a.txt !docs\\; sndcopy:4 !snd\\ l",
+       "has an empty part"},
       {"the empty text", "iconexe \ndisplay \nmkdir \n",
        "[noarg:1]; iconexe:1 ; [noarg:2]; display:2 ; [noarg:3]", ""},
   };
