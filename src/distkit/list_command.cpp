@@ -52,7 +52,8 @@ bool parseOptions(const Args& args, std::size_t positional, Options& options, st
     return false;
   }
   options.in = names[0];
-  if (positional > 1) options.out = names[1];
+  // OUT may be a link of the user's own: the file it names is replaced.
+  if (positional > 1) options.out = platform::followedPath(names[1]);
   return true;
 }
 

@@ -86,7 +86,9 @@ bool parseOptions(const Args& args, Options& options, std::string& error) {
     return false;
   }
   options.source = names[0];
-  options.out = names[1];
+  // OUT may be a link of the user's own: the file it names is replaced, the
+  // link stays.
+  options.out = platform::followedPath(names[1]);
   return true;
 }
 

@@ -44,7 +44,11 @@ bool readWhole(std::u16string_view path, std::string& data, std::string& error) 
 
 // Writes `data` to `path` through a side file of this run's own, so that
 // `path` is either the old file or the complete new one.
-bool writeReplacing(std::u16string_view path, std::string_view data, std::string& error) {
+// A `path` that is a link of the user's own: the file it names is replaced,
+// the link stays.
+bool writeReplacing(std::u16string_view given, std::string_view data, std::string& error) {
+  const std::u16string followed = platform::followedPath(given);
+  std::u16string_view path = followed;
   std::u16string temp = reserveSideName(folderOf(path), u".tmp");
   if (temp.empty()) {
     error = platform::utf16ToUtf8(path) + ": cannot make a file beside it";

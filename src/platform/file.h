@@ -116,6 +116,10 @@ bool createDirectory(std::u16string_view path);
 bool removeDirectory(std::u16string_view path);
 // True when a file or directory of that name exists.
 bool pathExists(std::u16string_view path);
+// `path` with the links in it followed as the system follows them (the
+// user's own links: a distkit OUT that is a link to a file names that
+// file), when it names a file that exists; otherwise `path` as given.
+std::u16string followedPath(std::u16string_view path);
 // True when a file of that name exists and is marked read-only
 // (FILE_ATTRIBUTE_READONLY): its owner does not want it changed.
 bool isReadOnly(std::u16string_view path);

@@ -211,5 +211,24 @@ build|build S/sample/distribution.ini O/built|built/install.inf
 check|check S/setup|-
 ROWS
 
+# An OUT that is a link to a file of the user's: the file it names is
+# replaced and the link stays (natively: Wine shows a Unix link to a file as
+# the file itself).
+mkdir -p file-real
+while IFS='|' read -r name args; do
+  : >file-real/$name && ln -sfn file-real/$name out-$name
+  read -ra a <<<"${args//O/out-$name}"
+  "$native" "${a[@]}" >file-linked.txt 2>&1 </dev/null
+  rc=$?
+  if [ $rc -ne 0 ] || [ ! -L out-$name ] || [ ! -s file-real/$name ]; then
+    echo "OUT a link to a file: $name: exit $rc"; cat file-linked.txt; ls -la out-$name file-real
+    failures=$((failures + 1))
+  fi
+done <<'ROWS'
+strings|strings pack src/english.txt O
+list|list pack src/deu.tsv O --word-cp 1252 --trans-cp 1252
+reverse|reverse src/deu.wl O --list-cp 1252 --home-cp 1252 --locale C
+ROWS
+
 [ $failures -eq 0 ] && echo "native and Windows distkit agree" || echo "$failures difference(s)"
 exit $((failures > 0))

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,17 @@ bool pathExists(std::u16string_view path) {
   std::optional<std::string> p = hostPath(path);
   struct stat st;
   return p && stat(p->c_str(), &st) == 0;
+}
+
+std::u16string followedPath(std::u16string_view path) {
+  std::optional<std::string> p = hostPath(path);
+  struct stat st;
+  if (!p || lstat(p->c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::u16string(path);
+  char* real = realpath(p->c_str(), nullptr);
+  if (!real) return std::u16string(path);
+  std::u16string followed = posix::utf16(real);
+  std::free(real);
+  return followed;
 }
 
 PathKind pathKind(std::u16string_view path) {

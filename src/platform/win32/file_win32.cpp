@@ -74,6 +74,28 @@ bool removeDirectory(std::u16string_view path) {
   return RemoveDirectoryW(wide(path).c_str()) != 0;
 }
 
+std::u16string followedPath(std::u16string_view path) {
+  std::wstring name = wide(path);
+  DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::u16string(path);
+  }
+  HANDLE h = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::u16string(path);
+  std::vector<wchar_t> final(32768);
+  DWORD n = GetFinalPathNameByHandleW(h, final.data(), static_cast<DWORD>(final.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= final.size()) return std::u16string(path);
+  std::u16string followed(final.begin(), final.begin() + n);
+  // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\share" is "\\server\share".
+  if (followed.rfind(u"\\\\?\\UNC\\", 0) == 0) return u"\\" + followed.substr(7);
+  if (followed.rfind(u"\\\\?\\", 0) == 0) return followed.substr(4);
+  return followed;
+}
+
 bool pathExists(std::u16string_view path) {
   return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
