@@ -20,12 +20,13 @@ namespace platform::faults {
 //   Flush    File::flush: the fflush and the commit to disk (Win32 _commit,
 //            POSIX fsync), one count each; Folder::copyIn's commit of the
 //            side file (POSIX fsync)
-//   Rename   replaceFile, renameFile, replaceFileNotLink, Folder::replace
-//            and Folder::copyIn: the rename call (Win32: MoveFileExW,
-//            MoveFileW, SetFileInformationByHandle with FileRenameInfo;
-//            POSIX: rename, renameat), each try of a retry
-//   MakeDir  createDirectory, Folder::makeDirectory (CreateDirectoryW;
-//            POSIX: mkdir, mkdirat)
+//   Rename   replaceFile, renameFile, Folder::replace and Folder::copyIn:
+//            the rename call (Win32: MoveFileExW, MoveFileW,
+//            NtSetInformationFile with FileRenameInformation; POSIX:
+//            rename, renameat), each try of a retry
+//   MakeDir  createDirectory, Folder::makeDirectory (Win32:
+//            CreateDirectoryW, NtCreateFile of a new folder; POSIX: mkdir,
+//            mkdirat)
 //   Read     File::read (fread)
 enum class Op { Write, Flush, Rename, MakeDir, Read, Count };
 

@@ -1,13 +1,7 @@
-// Names below the installation folder that may be links.
-//
-// Setup runs as administrator, often in a folder that a standard user can
-// write to. A program of that user can plant a junction, a symbolic link or
-// a mount point there (on POSIX: a symbolic link), and setup would then
-// write, replace or delete wherever the link points, with the
-// administrator's rights. The functions here never go through such a
-// "link": they look at a name without following it and, where the system
-// allows it, act through the very handle they looked at, so that a link
-// swapped in between the look and the act is not followed either.
+// A side file made new by path, and the removal of a name that is not a
+// link. The names below the installation folder are reached through the
+// held folder instead (folder.h); these serve the side files of paths that
+// are the user's own.
 //
 // Under Wine a Unix symbolic link to a folder shows as a reparse point, but
 // one to a file looks like a plain file to every Win32 call: there these

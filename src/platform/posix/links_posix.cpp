@@ -1,9 +1,9 @@
 // Link checks on a POSIX host: names are looked at with lstat and changed
 // relative to their folder, opened once with O_DIRECTORY, so that the native
 // build runs the same decisions with real symbolic links, file links
-// included. As on Windows, only the last name is guarded: the folders on the
-// way are linkOnTheWay's to check, and a user's OUT folder may well be a
-// link of the user's own.
+// included. As on Windows, only the last name is guarded: below the
+// installation folder the held folder (folder.h) walks every part, and a
+// user's OUT folder may well be a link of the user's own.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
