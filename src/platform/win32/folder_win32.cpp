@@ -132,9 +132,10 @@ constexpr ACCESS_MASK kFolderAccess =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
 // Opens `part` (one name, no separator; "" is the folder itself) relative
-// to `folder`, as itself when it is a reparse point.
+// to `folder`, as itself when it is a reparse point (unless `asItself` is
+// false: then a reparse point's filter serves it).
 NTSTATUS openRelative(HANDLE folder, std::wstring_view part, ACCESS_MASK access, ULONG share,
-                      ULONG disposition, ULONG options, NtHandle& out) {
+                      ULONG disposition, ULONG options, NtHandle& out, bool asItself = true) {
   UNICODE_STRING name;
   name.Buffer = const_cast<PWSTR>(part.data());
   name.Length = name.MaximumLength = static_cast<USHORT>(part.size() * sizeof(wchar_t));
@@ -143,7 +144,8 @@ NTSTATUS openRelative(HANDLE folder, std::wstring_view part, ACCESS_MASK access,
   IO_STATUS_BLOCK io;
   return os.NtCreateFile(out.out(), access | SYNCHRONIZE, &attributes, &io, nullptr,
                          FILE_ATTRIBUTE_NORMAL, share, disposition,
-                         options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT,
+                         options | FILE_SYNCHRONOUS_IO_NONALERT |
+                             (asItself ? FILE_OPEN_REPARSE_POINT : 0),
                          nullptr, 0);
 }
 
@@ -191,14 +193,6 @@ Listed listedAs(HANDLE folder, std::wstring_view part) {
   return isLinkAttributes(entry->FileAttributes, entry->EaSize) ? Listed::Link : Listed::Present;
 }
 
-// The names of a relative path.
-struct Parts {
-  std::vector<std::wstring> names;
-};
-void splitName(const detail::NameParts& pieces, Parts& parts) {
-  for (std::u16string_view piece : pieces) parts.names.push_back(win32::wide(piece));
-}
-
 // The way to a name: its folder, opened part by part without following a
 // link, and its last part.
 struct Way {
@@ -209,15 +203,14 @@ struct Way {
 
 Way walk(HANDLE root, const detail::NameParts& name) {
   Way way;
-  Parts parts;
-  splitName(name, parts);
   way.folder = NtHandle::borrow(root);
-  for (std::size_t i = 0; i + 1 < parts.names.size(); ++i) {
+  for (std::size_t i = 0; i + 1 < name.size(); ++i) {
+    const std::wstring part = win32::wide(name[i]);
     NtHandle next;
-    NTSTATUS status = openRelative(way.folder.get(), parts.names[i], kFolderAccess,
+    NTSTATUS status = openRelative(way.folder.get(), part, kFolderAccess,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, 0, next);
     if (!succeeded(status)) return way;
-    Listed listed = listedAs(way.folder.get(), parts.names[i]);
+    Listed listed = listedAs(way.folder.get(), part);
     if (handleIsLink(next.get()) || listed == Listed::Link) {
       way.result = NameChange::Link;
       return way;
@@ -229,7 +222,7 @@ Way walk(HANDLE root, const detail::NameParts& name) {
     }
     way.folder = std::move(next);
   }
-  way.last = parts.names.back();
+  way.last = win32::wide(name.back());
   way.result = NameChange::Done;
   return way;
 }
@@ -282,17 +275,9 @@ NameChange openFileAt(const Way& way, ACCESS_MASK access, ULONG share, ULONG dis
   if (!(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return NameChange::Done;
   LARGE_INTEGER first{}, second{};
   if (!query(out.get(), first, kInternal)) return NameChange::Failed;
-  UNICODE_STRING name;
-  name.Buffer = const_cast<PWSTR>(way.last.data());
-  name.Length = name.MaximumLength = static_cast<USHORT>(way.last.size() * sizeof(wchar_t));
-  OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, way.folder.get(), nullptr);
-  IO_STATUS_BLOCK io;
   NtHandle served;
-  if (!succeeded(os.NtCreateFile(served.out(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                 &attributes, &io, nullptr, 0, share, FILE_OPEN,
-                                 FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
-                                 0)) ||
+  if (!succeeded(openRelative(way.folder.get(), way.last, access | FILE_READ_ATTRIBUTES, share,
+                              FILE_OPEN, FILE_NON_DIRECTORY_FILE, served, false)) ||
       !query(served.get(), second, kInternal) || first.QuadPart != second.QuadPart) {
     return NameChange::Failed;
   }
@@ -461,11 +446,8 @@ NameChange heldCopyIn(intptr_t root, std::u16string_view source, const NameParts
 
   // The side file: a free name beside the destination, made new.
   NtHandle side;
-  Way sideWay;
-  sideWay.folder = NtHandle::borrow(way.folder.get());
   for (int n = 1; n < 100 && !side; ++n) {
-    sideWay.last = way.last + L".~" + std::to_wstring(n);
-    NTSTATUS status = openRelative(way.folder.get(), sideWay.last,
+    NTSTATUS status = openRelative(way.folder.get(), way.last + L".~" + std::to_wstring(n),
                                    GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ, FILE_CREATE, FILE_NON_DIRECTORY_FILE, side);
     if (status != kObjectNameCollision && !succeeded(status)) return NameChange::Failed;
@@ -508,12 +490,12 @@ NameChange heldCopyIn(intptr_t root, std::u16string_view source, const NameParts
     NtHandle old;
     copied = openFileAt(way, FILE_WRITE_ATTRIBUTES, kShareAll, FILE_OPEN, old) ==
              NameChange::Done;
+    // No attribute left is written as FILE_ATTRIBUTE_NORMAL (0 would mean
+    // "leave them as they are").
     BasicInfo cleared{};
-    cleared.FileAttributes = (look.attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                                  FILE_ATTRIBUTE_REPARSE_POINT)) |
-                             FILE_ATTRIBUTE_NORMAL;
-    if (cleared.FileAttributes != FILE_ATTRIBUTE_NORMAL)
-      cleared.FileAttributes &= ~FILE_ATTRIBUTE_NORMAL;
+    cleared.FileAttributes = look.attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                 FILE_ATTRIBUTE_REPARSE_POINT);
+    if (cleared.FileAttributes == 0) cleared.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     copied = copied && set(old.get(), cleared, sizeof cleared, kBasic);
   }
   if (copied && targetAllows(way) == NameChange::Done && renameOpen(side.get(), way)) {
