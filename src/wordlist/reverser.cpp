@@ -496,7 +496,7 @@ ListError buildReversedList(const ListJob& job, ListCounts& counts, ListDisplay&
     error = build.replaceList();
   }
   if (error != ListError::None) return error;
-  (job.folder ? *job.folder : platform::Folder::userPaths()).remove(job.tempPath);
+  build.folder().remove(job.tempPath);
   display.progress(ListMilestone::Finished);
   display.end();
   return ListError::None;
